@@ -1,0 +1,100 @@
+#include "imagesets/AlphabetList.h"
+
+#include "common/NameValueFile.h"
+#include "common/ProgramFolder.h"
+#include "common/VzError.h"
+#include "platform/ShellOpen.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace vz {
+
+namespace {
+
+void scanAlphabets(const QString &folderIn, QStringList &found)
+{
+    const QString folder = withTrailingSlash(folderIn);
+    const QString setFile = folder + kAlphabetSetFile;
+    if (QFileInfo(setFile).isFile()) {
+        NameValueFile data;
+        if (!data.load(setFile))
+            throw FileError(QStringLiteral("Cannot open file \"%1\".").arg(setFile));
+        const QString entry = alphabetEntry(data.lines(), folder);
+        if (!entry.isEmpty())
+            found.append(entry);
+    }
+    for (const QString &sub : listSubfolders(folder))
+        scanAlphabets(folder + sub, found);
+}
+
+} // namespace
+
+QString alphabetEntry(const QStringList &lines, const QString &folder)
+{
+    const NameValueFile data(lines);
+    if (data.value(QStringLiteral("Version")) != QLatin1String("2"))
+        return QString();
+    const QString type = data.value(QStringLiteral("Type"));
+    const bool font = type == QLatin1String("Font");
+    QString e = data.value(QStringLiteral("Name")) + QLatin1Char('=') + type + QLatin1Char('=') + withTrailingSlash(folder);
+    e += QLatin1Char('=') + (font ? data.value(QStringLiteral("Baser")) : QStringLiteral("@"));
+    e += QLatin1Char('=') + data.value(QStringLiteral("Description"));
+    const QString fill = data.value(QStringLiteral("Fill"));
+    e += QLatin1Char('=') + (fill.isEmpty() ? QStringLiteral("0") : fill);
+    if (font)
+        e += QLatin1Char('=') + data.value(QStringLiteral("Month"));
+    const QString cover = data.value(QStringLiteral("Cover"));
+    e += QLatin1Char('=') + (cover.isEmpty() ? QStringLiteral("blank") : cover);
+    return e;
+}
+
+QString moreAlphabetsEntry()
+{
+    return QStringLiteral("More...=CA=FileName=Bab=Next Stop ") + kMakerSite
+        + QStringLiteral(" for more great fonts=1=Month=babybottle.bmp");
+}
+
+QStringList listSubfolders(const QString &folder)
+{
+    QDir dir(folder);
+    return dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void LoadAlphabetList(QStringList &list, const QString &treeFolder)
+{
+    QStringList found;
+    if (QFileInfo(treeFolder).isDir())
+        scanAlphabets(treeFolder, found);
+
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(found.begin(), found.end(),
+                     [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    QStringList sorted;
+    sorted.reserve(found.size());
+    for (const QString &e : found)
+        if (sorted.isEmpty() || collator.compare(sorted.last(), e) != 0)
+            sorted.append(e);
+    list = sorted;
+}
+
+void FindFilesInTree(const QString &folderIn, const QString &extension, QStringList &result)
+{
+    const QString folder = withTrailingSlash(folderIn);
+    QDir dir(folder);
+    if (!dir.exists())
+        return;
+    dir.setNameFilters({QStringLiteral("*.") + extension});
+    dir.setFilter(QDir::Files | QDir::CaseSensitive);
+    dir.setSorting(QDir::Name);
+    for (const QString &name : dir.entryList())
+        result.append(folder + name);
+    for (const QString &sub : listSubfolders(folder))
+        FindFilesInTree(folder + sub, extension, result);
+}
+
+} // namespace vz

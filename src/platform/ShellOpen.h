@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace vz {
+
+// The maker's web site; pages of the program link below it.
+inline const QString kMakerSite = QStringLiteral("https://vellozine.example/");
+
+// Opens a web address or a local file with the desktop's default handler.
+// Tests install a hook to see what would have been opened.
+void shellOpen(const QString &urlOrPath);
+void setShellOpenHook(std::function<void(const QString &)> hook);
+
+} // namespace vz

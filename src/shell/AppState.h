@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace vz {
+
+// The version this program writes to the settings and shows in its About box.
+inline const QString kProgramVersion = QStringLiteral("3.20.2");
+// The settings key below HKEY_LOCAL_MACHINE.
+inline const QString kSettingsKey = QStringLiteral("Software\\Corvanta\\VZ Ririraz");
+
+// The version text shown by the About box: what start-up read from the
+// settings; empty when the program runs with "local".
+QString versionText();
+void setVersionText(const QString &text);
+
+// The long-lived state of a run that several pages share (the main window
+// owns it; pages read and write it).
+struct AppState
+{
+    QString programFolder;
+    QString imageFolder;
+    int alphabetRow = 0;         // remembered row of ListAlpha
+    int categoryRow = 0;         // remembered row of the clip-art category list
+    bool blackAndWhite = false;  // clip-art tree last shown
+    QString alphabetName;        // fields 0, 1 and 2 of the chosen alphabet entry
+    QString alphabetType;
+    QString alphabetFolder;
+    int bitmapLetters = 1;       // 1 raster letters, 0 metafile letters
+    int mixLineCount = 1;        // Mix & Match line count
+    bool clipboardRecheck = false;
+    bool updatePending = false;
+    bool restarting = false;
+};
+
+} // namespace vz

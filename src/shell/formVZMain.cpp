@@ -1,0 +1,538 @@
+#include "shell/formVZMain.h"
+
+#include "clipboards/ClipboardPanel.h"
+#include "common/AlignLayout.h"
+#include "common/CollapsiblePanel.h"
+#include "common/Dialogs.h"
+#include "common/Palette.h"
+#include "common/ProgramFolder.h"
+#include "common/ScaleForm.h"
+#include "common/Splitter.h"
+#include "common/WaitCursor.h"
+#include "enhancements/EnhancementsPage.h"
+#include "imagesets/CharacterMap.h"
+#include "imagesets/ClipartPage.h"
+#include "lettering/AlphabetPage.h"
+#include "lettering/MixMatchPage.h"
+#include "printpage/formPrint.h"
+#include "shell/Startup.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QSvgRenderer>
+#include <QTimer>
+#include <QToolButton>
+
+static void initIconResources()
+{
+    // The icons live in a static library: make sure its resources are linked.
+    static const bool done = [] {
+        Q_INIT_RESOURCE(icons);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+namespace vz {
+
+namespace {
+
+QIcon svgIcon(const QString &name)
+{
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
+}
+
+QWidget *colouredPanel(QWidget *parent, const char *name, const QColor &colour)
+{
+    auto *w = new QWidget(parent);
+    w->setObjectName(QLatin1String(name));
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    return w;
+}
+
+QWidget *namedPage(QStackedWidget *stack, const char *name)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QLatin1String(name));
+    stack->addWidget(page);
+    return page;
+}
+
+} // namespace
+
+QCursor magnifyCursor()
+{
+    initIconResources();
+    static QCursor cursor = [] {
+        QPixmap pm(32, 32);
+        pm.fill(Qt::transparent);
+        QSvgRenderer svg(QStringLiteral(":/icons/magnify.svg"));
+        QPainter p(&pm);
+        svg.render(&p);
+        return QCursor(pm, 12, 12);
+    }();
+    return cursor;
+}
+
+TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
+    : QWidget(parent)
+    , m_characters(new CharacterMap)
+{
+    initIconResources();
+    setObjectName(QStringLiteral("frmVZMain"));
+    setWindowTitle(QStringLiteral("Vellozine Ririraz"));
+    setWindowIcon(svgIcon(QStringLiteral("app")));
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    setFont(f);
+    resize(750, 565);
+    setMinimumWidth(720);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - rect().center());
+    }
+
+    auto *layout = new AlignLayout(this);
+    auto *toolbar = colouredPanel(this, "dfsToolBar1", palette::toolbar);
+    layout->addWidget(toolbar, Align::Top, QRect(0, 0, 0, 53));
+    auto *bottom = colouredPanel(this, "pnlClipboardandPreview", palette::mainBlue);
+    layout->addWidget(bottom, Align::Bottom, QRect(0, 0, 0, 121));
+    auto *column = colouredPanel(this, "Panel2", palette::sidePanel);
+    column->setMinimumHeight(210);
+    layout->addWidget(column, Align::Left, QRect(0, 0, 65, 0));
+    m_mainNotebook = new QStackedWidget(this);
+    m_mainNotebook->setObjectName(QStringLiteral("MainNotebook"));
+    m_mainNotebook->setAutoFillBackground(true);
+    QPalette np = m_mainNotebook->palette();
+    np.setColor(QPalette::Window, palette::mainBlue);
+    m_mainNotebook->setPalette(np);
+    layout->addWidget(m_mainNotebook, Align::Client);
+
+    QWidget *vzAlphabet = namedPage(m_mainNotebook, "VZAlphabet");
+    QWidget *vzClipart = namedPage(m_mainNotebook, "VZClipart");
+    QWidget *vzPlugins = namedPage(m_mainNotebook, "VZPlugins");
+    QWidget *vzFlash = namedPage(m_mainNotebook, "VZFlash");
+    QWidget *vzPrint = namedPage(m_mainNotebook, "VZPrint");
+    auto *printLayout = new AlignLayout(vzPrint);
+    m_pnlPrintEmbed = new QWidget(vzPrint);
+    m_pnlPrintEmbed->setObjectName(QStringLiteral("pnlPrintEmbed"));
+    printLayout->addWidget(m_pnlPrintEmbed, Align::Client);
+
+    buildToolbar(toolbar);
+    buildPageColumn(column);
+    buildBottomStrip(bottom);
+
+    QWidget *lowerMix = m_noteBookPreview->findChild<QWidget *>(QStringLiteral("MixMatch"));
+    QWidget *lowerAlpha = m_noteBookPreview->findChild<QWidget *>(QStringLiteral("Alpha"));
+    QWidget *lowerClipart = m_noteBookPreview->findChild<QWidget *>(QStringLiteral("Clipart"));
+    QWidget *lowerPrint = m_noteBookPreview->findChild<QWidget *>(QStringLiteral("Print"));
+    m_alphabetPage = new AlphabetPage(m_state, vzAlphabet, lowerAlpha, this);
+    m_mixPage = new MixMatchPage(m_state, lowerMix, this);
+    m_clipartPage = new ClipartPage(m_state, vzClipart, lowerClipart, this);
+    m_clipPanel = new ClipboardPanel(m_pnlHideClipart->content(), lowerPrint, this);
+    m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, this);
+    m_print = new TfrmPrint(nullptr);
+
+    m_mainNotebook->setCurrentWidget(vzAlphabet);
+    m_noteBookPreview->setCurrentWidget(lowerAlpha);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setInterval(100);
+    connect(m_timer1, &QTimer::timeout, this, &TfrmVZMain::Timer1Timer);
+    m_timer2 = new QTimer(this);
+    m_timer2->setInterval(15000);
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &TfrmVZMain::applicationStateChanged);
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+            checkSystemClipboard();
+    });
+
+    FormCreate(args);
+    m_timer1->start();
+    m_created = true;
+}
+
+TfrmVZMain::~TfrmVZMain()
+{
+    qApp->removeEventFilter(this);
+    delete m_print;
+    delete m_characters;
+}
+
+void TfrmVZMain::buildToolbar(QWidget *bar)
+{
+    struct Btn { const char *name; const char *hint; const char *icon; void (TfrmVZMain::*slot)(); bool toggle; };
+    const Btn buttons[] = {
+        {"btnOpen", "Open (Ctrl + O)", "open", &TfrmVZMain::btnOpenClick, false},
+        {"btnSave", "Save (Ctrl + S)", "save", &TfrmVZMain::btnSaveClick, false},
+        {"btncopy", "Copy Image (Ctrl + C)", "copy", &TfrmVZMain::btncopyClick, false},
+        {"fcImageBtn2", "Clear Current Clipboard", "clear", &TfrmVZMain::ClearCurrentClipboard, false},
+        {"fcImageBtn1", "Clear All Clipboards", "clearall", &TfrmVZMain::ClearallClipboards, false},
+        {"btnpreview", "Preview Image/Change Effects (Ctrl + Z)", "preview", &TfrmVZMain::btnpreviewClick, false},
+        {"btnclipHide", "Clipboard On/Off", "clipboard", &TfrmVZMain::btnclipHideClick, true},
+        {"btnTipsHide", "Tips On/Off", "tips", &TfrmVZMain::btnTipsHideClick, true},
+        {"btnTour", "Take a Quick Tour (Crtl +T)", "tour", &TfrmVZMain::btnTourClick, false},
+        {"btnHelp", "Help (F1)", "help", &TfrmVZMain::btnHelpClick, false},
+    };
+    int x = 8;
+    for (const Btn &b : buttons) {
+        auto *btn = new QToolButton(bar);
+        btn->setObjectName(QLatin1String(b.name));
+        btn->setToolTip(QLatin1String(b.hint));
+        btn->setIcon(svgIcon(QLatin1String(b.icon)));
+        btn->setIconSize(QSize(28, 28));
+        btn->setAutoRaise(true);
+        btn->setFocusPolicy(Qt::NoFocus);
+        btn->setGeometry(x, 9, 35, 35);
+        x += 35 + 8;
+        if (b.toggle) {
+            btn->setCheckable(true);
+            btn->setChecked(true);
+        }
+        connect(btn, &QToolButton::clicked, this, b.slot);
+        if (qstrcmp(b.name, "btnclipHide") == 0)
+            m_btnclipHide = btn;
+        else if (qstrcmp(b.name, "btnTipsHide") == 0)
+            m_btnTipsHide = btn;
+    }
+}
+
+void TfrmVZMain::buildPageColumn(QWidget *column)
+{
+    auto *layout = new AlignLayout(column);
+    auto *inner = colouredPanel(column, "pnlClipbtn", palette::sidePanel);
+    layout->addWidget(inner, Align::Client);
+    struct Btn { const char *name; const char *hint; const char *icon; void (TfrmVZMain::*slot)(); };
+    const Btn buttons[] = {
+        {"btnAlpha", "Alphabets", "alphabets", &TfrmVZMain::ShowAlpabets},
+        {"btnMixMatch", "Mix & Match", "mixmatch", &TfrmVZMain::ShowMixMathc},
+        {"btnClipart", "Clipart", "clipart", &TfrmVZMain::ShowClipart},
+        {"btnEnhance", "Enhancements", "enhance", &TfrmVZMain::ShowEnhancement},
+        {"btnTypeStyler", "Text Effects", "texteffects", &TfrmVZMain::ShowTypeStyler},
+        {"btnPrintPreview", "View Print Page", "printpage", &TfrmVZMain::btnPrintPageClick},
+    };
+    m_pageGroup = new QButtonGroup(this);
+    m_pageGroup->setExclusive(true);
+    int y = 10;
+    for (const Btn &b : buttons) {
+        auto *btn = new QToolButton(inner);
+        btn->setObjectName(QLatin1String(b.name));
+        btn->setToolTip(QLatin1String(b.hint));
+        btn->setIcon(svgIcon(QLatin1String(b.icon)));
+        btn->setIconSize(QSize(28, 28));
+        btn->setCheckable(true);
+        btn->setAutoRaise(true);
+        btn->setFocusPolicy(Qt::NoFocus);
+        btn->setGeometry(15, y, 35, 35);
+        m_pageGroup->addButton(btn);
+        connect(btn, &QToolButton::clicked, this, b.slot);
+        if (qstrcmp(b.name, "btnTypeStyler") == 0)
+            btn->hide(); // the text effects page cannot be reached
+        else
+            y += 45;
+        if (qstrcmp(b.name, "btnAlpha") == 0)
+            btn->setChecked(true);
+    }
+}
+
+void TfrmVZMain::buildBottomStrip(QWidget *strip)
+{
+    auto *layout = new AlignLayout(strip);
+    m_pnlHideClipart = new CollapsiblePanel(Qt::RightEdge, strip);
+    m_pnlHideClipart->setObjectName(QStringLiteral("pnlHideClipart"));
+    layout->addWidget(m_pnlHideClipart, Align::Left, QRect(0, 0, 134, 0));
+    auto *leftSplit = new Splitter(Qt::Horizontal, strip);
+    leftSplit->setObjectName(QStringLiteral("Splitter1"));
+    layout->addWidget(leftSplit, Align::Left, QRect(0, 0, 5, 0));
+
+    m_pnlhideTip = new CollapsiblePanel(Qt::LeftEdge, strip);
+    m_pnlhideTip->setObjectName(QStringLiteral("pnlhideTip"));
+    layout->addWidget(m_pnlhideTip, Align::Right, QRect(0, 0, 134, 0));
+    auto *rightSplit = new Splitter(Qt::Horizontal, strip);
+    rightSplit->setObjectName(QStringLiteral("Splitter2"));
+    layout->addWidget(rightSplit, Align::Right, QRect(0, 0, 5, 0));
+
+    m_noteBookPreview = new QStackedWidget(strip);
+    m_noteBookPreview->setObjectName(QStringLiteral("NoteBookPreview"));
+    namedPage(m_noteBookPreview, "MixMatch");
+    namedPage(m_noteBookPreview, "Alpha");
+    namedPage(m_noteBookPreview, "Clipart");
+    namedPage(m_noteBookPreview, "Print");
+    layout->addWidget(m_noteBookPreview, Align::Client);
+
+    connect(m_pnlHideClipart, &CollapsiblePanel::resized, this, &TfrmVZMain::pnlHideClipartCanResize);
+    connect(m_pnlhideTip, &CollapsiblePanel::resized, this, &TfrmVZMain::pnlhideTipCanResize);
+}
+
+void TfrmVZMain::FormCreate(const QStringList &args)
+{
+    m_state.mixLineCount = 1;
+    ScaleFormToScreen(this, screenDpiOf(this));
+    // The application message hook for enhancements comes with them.
+    qApp->installEventFilter(this);
+
+    const QCursor magnify = magnifyCursor();
+    for (QWidget *w : {m_clipartPage->mainImage(), m_clipartPage->panelImageInner(), m_alphabetPage->paintBox(),
+                       static_cast<QWidget *>(m_alphabetPage->scrollBox()), m_mixPage->paintBox(),
+                       m_clipPanel->imgTotebag()})
+        w->setCursor(magnify);
+
+    m_state.programFolder = programFolder();
+    const StartupSettings settings = readStartupSettings(args, m_state.programFolder);
+    m_state.imageFolder = settings.imageFolder;
+    setVersionText(settings.versionText);
+
+    {
+        WaitCursor wait;
+        m_alphabetPage->fillAlphabetList(m_state.programFolder + QStringLiteral("Alphabets/Color"));
+    }
+
+    if (!m_characters->load(m_state.programFolder + QStringLiteral("characters"))) {
+        dialogs::message(kCharactersMissingMessage, MsgIcon::Error, MsgButtons::OK, this);
+        m_terminate = true;
+    }
+
+    m_enhancements->scanEnhancements(m_state.programFolder + QStringLiteral("Enhancements/"));
+    m_alphabetPage->selectAndChoose(0);
+}
+
+void TfrmVZMain::Timer1Timer()
+{
+    showMaximized();
+    // The catalog update check comes with the catalog update.
+    m_timer1->stop();
+    // The quick tour and the tips come with the guidance pages.
+}
+
+QString TfrmVZMain::mainPageName() const
+{
+    return m_mainNotebook->currentWidget() ? m_mainNotebook->currentWidget()->objectName() : QString();
+}
+
+QString TfrmVZMain::lowerPageName() const
+{
+    return m_noteBookPreview->currentWidget() ? m_noteBookPreview->currentWidget()->objectName() : QString();
+}
+
+void TfrmVZMain::setMainPage(const QString &name)
+{
+    if (QWidget *w = m_mainNotebook->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly))
+        m_mainNotebook->setCurrentWidget(w);
+}
+
+void TfrmVZMain::setLowerPage(const QString &name)
+{
+    if (QWidget *w = m_noteBookPreview->findChild<QWidget *>(name, Qt::FindDirectChildrenOnly))
+        m_noteBookPreview->setCurrentWidget(w);
+}
+
+void TfrmVZMain::closePrintPage()
+{
+    if (m_print->isShowing())
+        m_print->closePage();
+}
+
+void TfrmVZMain::ShowAlpabets()
+{
+    closePrintPage();
+    setMainPage(QStringLiteral("VZAlphabet"));
+    setLowerPage(QStringLiteral("Alpha"));
+    m_pnlHideClipart->show();
+    m_pnlhideTip->show();
+    if (m_pnlHideClipart->isExpanded())
+        m_clipPanel->RefreshClipboardPanel();
+    m_alphabetPage->reselectRemembered();
+}
+
+void TfrmVZMain::ShowMixMathc()
+{
+    closePrintPage();
+    setMainPage(QStringLiteral("VZAlphabet"));
+    setLowerPage(QStringLiteral("MixMatch"));
+    m_pnlHideClipart->show();
+    m_pnlhideTip->show();
+    if (m_pnlHideClipart->isExpanded())
+        m_clipPanel->RefreshClipboardPanel();
+    m_alphabetPage->reselectRemembered();
+}
+
+void TfrmVZMain::ShowClipart()
+{
+    closePrintPage();
+    setMainPage(QStringLiteral("VZClipart"));
+    setLowerPage(QStringLiteral("Clipart"));
+    m_pnlHideClipart->show();
+    m_clipartPage->ShowClipart();
+}
+
+void TfrmVZMain::ShowEnhancement()
+{
+    closePrintPage();
+    setMainPage(QStringLiteral("VZPlugins"));
+    setLowerPage(QStringLiteral("Print"));
+    m_pnlHideClipart->hide();
+    m_clipPanel->refreshThumbnails();
+}
+
+void TfrmVZMain::ShowTypeStyler()
+{
+    closePrintPage();
+    setMainPage(QStringLiteral("VZFlash"));
+    setLowerPage(QStringLiteral("Print"));
+    m_pnlHideClipart->hide();
+}
+
+void TfrmVZMain::btnPrintPageClick()
+{
+    setMainPage(QStringLiteral("VZPrint"));
+    setLowerPage(QStringLiteral("Print"));
+    m_pnlHideClipart->hide();
+    WaitCursor wait;
+    m_print->embedInto(m_pnlPrintEmbed);
+}
+
+void TfrmVZMain::btnclipHideClick() { m_pnlHideClipart->setExpanded(m_btnclipHide->isChecked()); }
+
+void TfrmVZMain::btnTipsHideClick()
+{
+    m_pnlhideTip->setExpanded(m_btnTipsHide->isChecked());
+    if (m_btnTipsHide->isChecked())
+        m_timer2->start();
+    else
+        m_timer2->stop();
+}
+
+void TfrmVZMain::pnlHideClipartCanResize(bool expanded) { m_btnclipHide->setChecked(expanded); }
+void TfrmVZMain::pnlhideTipCanResize(bool expanded) { m_btnTipsHide->setChecked(expanded); }
+
+// Toolbar commands whose work comes with their subsystems announce
+// themselves and return.
+void TfrmVZMain::btnOpenClick() { Q_EMIT commandRun(QStringLiteral("btnOpen")); }
+void TfrmVZMain::btnSaveClick() { Q_EMIT commandRun(QStringLiteral("btnSave")); }
+void TfrmVZMain::btncopyClick() { Q_EMIT commandRun(QStringLiteral("btncopy")); }
+void TfrmVZMain::ClearCurrentClipboard()
+{
+    m_clipPanel->ClearCurrentClipboard();
+    Q_EMIT commandRun(QStringLiteral("fcImageBtn2"));
+}
+void TfrmVZMain::ClearallClipboards()
+{
+    m_clipPanel->ClearallClipboards();
+    Q_EMIT commandRun(QStringLiteral("fcImageBtn1"));
+}
+void TfrmVZMain::btnpreviewClick() { Q_EMIT commandRun(QStringLiteral("btnpreview")); }
+void TfrmVZMain::btnTourClick() { Q_EMIT commandRun(QStringLiteral("btnTour")); }
+void TfrmVZMain::btnHelpClick() { Q_EMIT commandRun(QStringLiteral("btnHelp")); }
+void TfrmVZMain::RunCatalogUpdate() { Q_EMIT commandRun(QStringLiteral("RunCatalogUpdate")); }
+
+void TfrmVZMain::FormKeyDown(QKeyEvent *e)
+{
+    if (mainPageName() == QLatin1String("VZPrint")) {
+        m_print->FormKeyDown(e);
+        return;
+    }
+    const int key = e->key();
+    if (e->modifiers() & Qt::ControlModifier) {
+        switch (key) {
+        case Qt::Key_P:
+        case Qt::Key_Z: btnpreviewClick(); break;
+        case Qt::Key_R: RunCatalogUpdate(); break;
+        case Qt::Key_O: btnOpenClick(); break;
+        case Qt::Key_S: btnSaveClick(); break;
+        case Qt::Key_C: btncopyClick(); break;
+        case Qt::Key_T: btnTourClick(); break;
+        default: break;
+        }
+    }
+    if (key == Qt::Key_F1)
+        btnHelpClick();
+    if (lowerPageName() == QLatin1String("MixMatch")) {
+        switch (key) {
+        case Qt::Key_Delete: m_mixPage->btnClear()->click(); break;
+        case Qt::Key_Backspace: m_mixPage->btnBackSpace()->click(); break;
+        case Qt::Key_Space: m_mixPage->btnSpace()->click(); break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: m_mixPage->btnNewLine()->click(); break;
+        default: break;
+        }
+    }
+}
+
+bool TfrmVZMain::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // See each key once, before the focused control, and never consume it.
+        QWidget *w = qobject_cast<QWidget *>(watched);
+        if (!w || w->window() != this)
+            break;
+        QWidget *focus = QApplication::focusWidget();
+        if (watched == focus || (!focus && watched == this))
+            FormKeyDown(static_cast<QKeyEvent *>(event));
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmVZMain::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (state != Qt::ApplicationActive)
+        m_state.clipboardRecheck = true;
+    else
+        checkSystemClipboard();
+}
+
+void TfrmVZMain::checkSystemClipboard()
+{
+    if (!m_state.clipboardRecheck)
+        return;
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !(data->hasImage() || data->hasFormat(QStringLiteral("image/x-wmf"))))
+        return;
+    const QImage image = QGuiApplication::clipboard()->image();
+    if (image.isNull())
+        return;
+    m_clipPanel->showWindowsPicture(QPixmap::fromImage(image));
+    m_state.clipboardRecheck = false;
+}
+
+void TfrmVZMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_created)
+        FormResize();
+}
+
+void TfrmVZMain::FormResize()
+{
+    const QString page = mainPageName();
+    if (page == QLatin1String("VZAlphabet"))
+        m_alphabetPage->reload();
+    else if (page == QLatin1String("VZClipart"))
+        m_clipartPage->reload();
+    if (page != QLatin1String("VZPrint"))
+        closePrintPage();
+}
+
+void TfrmVZMain::closeEvent(QCloseEvent *event)
+{
+    m_enhancements->shutdown();
+    QWidget::closeEvent(event);
+}
+
+} // namespace vz

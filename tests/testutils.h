@@ -1,0 +1,68 @@
+#pragma once
+
+// Small helpers shared by the test programs.
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace vztest {
+
+// A scratch folder that disappears with the test.
+class Sandbox
+{
+public:
+    Sandbox() { QVERIFY2(m_dir.isValid(), "temporary folder"); }
+    QString path(const QString &rel = QString()) const
+    {
+        return rel.isEmpty() ? m_dir.path() + QLatin1Char('/') : m_dir.filePath(rel);
+    }
+    // Writes a file (creating its folders) and returns its full path.
+    QString write(const QString &rel, const QByteArray &bytes) const
+    {
+        const QString p = m_dir.filePath(rel);
+        QDir().mkpath(QFileInfo(p).absolutePath());
+        QFile f(p);
+        if (!f.open(QIODevice::WriteOnly))
+            qFatal("cannot write %s", qPrintable(p));
+        f.write(bytes);
+        return p;
+    }
+    void mkdir(const QString &rel) const { QDir().mkpath(m_dir.filePath(rel)); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The folder of shared real-world sample files, or empty when absent.
+inline QString testDataDir()
+{
+    const QString d = QString::fromLocal8Bit(qgetenv("VZ_TESTDATA_DIR"));
+    return !d.isEmpty() && QDir(d).exists() ? QDir(d).absolutePath() + QLatin1Char('/') : QString();
+}
+
+// Largest per-channel difference between two images of the same size, or
+// 256 when the sizes differ.
+inline int maxChannelDiff(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int worst = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const QRgb *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
+        const QRgb *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            worst = qMax(worst, qAbs(qRed(p[col]) - qRed(q[col])));
+            worst = qMax(worst, qAbs(qGreen(p[col]) - qGreen(q[col])));
+            worst = qMax(worst, qAbs(qBlue(p[col]) - qBlue(q[col])));
+        }
+    }
+    return worst;
+}
+
+} // namespace vztest
