@@ -49,10 +49,12 @@ void AlignLayout::addWidget(QWidget *w, Align align, const QRect &design, int an
     s.align = align;
     s.anchors = anchors;
     s.rect = design.isNull() ? w->geometry() : design;
-    s.base = parentWidget() ? parentWidget()->contentsRect().size() : QSize();
+    s.base = clientSize();
     m_specs.append(s);
     m_items.append(new QWidgetItem(w));
     invalidate();
+    if (parentWidget())
+        setGeometry(parentWidget()->rect());
 }
 
 AlignLayout::Spec *AlignLayout::spec(QWidget *w)
@@ -67,7 +69,7 @@ void AlignLayout::setDesignRect(QWidget *w, const QRect &rect)
 {
     if (Spec *s = spec(w)) {
         s->rect = rect;
-        s->base = parentWidget() ? parentWidget()->contentsRect().size() : QSize();
+        s->base = clientSize();
         invalidate();
         if (parentWidget())
             setGeometry(parentWidget()->contentsRect());
@@ -126,7 +128,7 @@ void AlignLayout::addItem(QLayoutItem *item)
     Spec s;
     s.widget = item->widget();
     s.rect = s.widget ? s.widget->geometry() : QRect();
-    s.base = parentWidget() ? parentWidget()->contentsRect().size() : QSize();
+    s.base = clientSize();
     m_specs.append(s);
     m_items.append(item);
 }
@@ -146,36 +148,48 @@ QLayoutItem *AlignLayout::takeAt(int index)
     return m_items.takeAt(index);
 }
 
-void AlignLayout::setGeometry(const QRect &r)
+namespace {
+// Sets a child's geometry and lays out its own children at once, also while
+// the window is hidden (Qt would wait for the window to be shown).
+void place(QWidget *w, const QRect &g)
 {
-    QLayout::setGeometry(r);
+    w->setGeometry(g);
+    if (AlignLayout *inner = AlignLayout::of(w))
+        inner->setGeometry(w->rect());
+}
+} // namespace
+
+void AlignLayout::setGeometry(const QRect &outer)
+{
+    QLayout::setGeometry(outer);
+    const QRect r = outer.marginsRemoved(contentsMargins());
     QRect free = r;
     auto visible = [](const Spec &s) { return s.widget && !s.widget->isHidden(); };
 
     // The original alignment order: top, bottom, left, right, client.
     for (const Spec &s : m_specs)
         if (s.align == Align::Top && visible(s)) {
-            s.widget->setGeometry(free.left(), free.top(), free.width(), s.rect.height());
+            place(s.widget, QRect(free.left(), free.top(), free.width(), s.rect.height()));
             free.setTop(free.top() + s.rect.height());
         }
     for (const Spec &s : m_specs)
         if (s.align == Align::Bottom && visible(s)) {
-            s.widget->setGeometry(free.left(), free.bottom() + 1 - s.rect.height(), free.width(), s.rect.height());
+            place(s.widget, QRect(free.left(), free.bottom() + 1 - s.rect.height(), free.width(), s.rect.height()));
             free.setBottom(free.bottom() - s.rect.height());
         }
     for (const Spec &s : m_specs)
         if (s.align == Align::Left && visible(s)) {
-            s.widget->setGeometry(free.left(), free.top(), s.rect.width(), free.height());
+            place(s.widget, QRect(free.left(), free.top(), s.rect.width(), free.height()));
             free.setLeft(free.left() + s.rect.width());
         }
     for (const Spec &s : m_specs)
         if (s.align == Align::Right && visible(s)) {
-            s.widget->setGeometry(free.right() + 1 - s.rect.width(), free.top(), s.rect.width(), free.height());
+            place(s.widget, QRect(free.right() + 1 - s.rect.width(), free.top(), s.rect.width(), free.height()));
             free.setRight(free.right() - s.rect.width());
         }
     for (const Spec &s : m_specs)
         if (s.align == Align::Client && visible(s))
-            s.widget->setGeometry(free);
+            place(s.widget, free);
 
     for (const Spec &s : m_specs) {
         if (s.align != Align::None || !s.widget)
@@ -197,8 +211,22 @@ void AlignLayout::setGeometry(const QRect &r)
             y += dh;
         else if (!at)
             y += dh / 2;
-        s.widget->setGeometry(r.left() + x, r.top() + y, qMax(0, w), qMax(0, h));
+        place(s.widget, QRect(r.left() + x, r.top() + y, qMax(0, w), qMax(0, h)));
     }
+}
+
+QSize AlignLayout::clientSize() const
+{
+    if (!parentWidget())
+        return QSize();
+    return parentWidget()->contentsRect().marginsRemoved(contentsMargins()).size();
+}
+
+QRect AlignLayout::clientRect() const
+{
+    if (!parentWidget())
+        return QRect();
+    return parentWidget()->contentsRect().marginsRemoved(contentsMargins());
 }
 
 QSize AlignLayout::sizeHint() const

@@ -49,6 +49,10 @@ public:
     // `w` and that side (the control a splitter resizes).
     QWidget *neighbourBefore(QWidget *w) const;
 
+    // The parent's area that children are placed in (inside the margins).
+    QSize clientSize() const;
+    QRect clientRect() const;
+
     static AlignLayout *of(QWidget *parent);
     static Align alignOf(const QWidget *w);
     static int anchorsOf(const QWidget *w);

@@ -18,6 +18,10 @@ struct Scaler
 
     void visitChildren(QWidget *parent)
     {
+        // Children follow their parent's new size at once, hidden or not, so
+        // anchored ones have moved before they are scaled.
+        if (AlignLayout *l = AlignLayout::of(parent))
+            l->setGeometry(parent->rect());
         const auto kids = parent->children();
         for (QObject *o : kids) {
             QWidget *w = qobject_cast<QWidget *>(o);
@@ -38,7 +42,7 @@ struct Scaler
             return;
         const Align align = spec ? spec->align : Align::None;
         const int anchors = spec ? spec->anchors : AnchorsDefault;
-        const QRect client = parent->contentsRect();
+        const QRect client = layout ? layout->clientRect() : parent->contentsRect();
         const int PW = client.width();
         const int PH = client.height();
         const QRect g = w->geometry().translated(-client.topLeft());

@@ -27,7 +27,7 @@ void TfrmPrint::embedInto(QWidget *host)
 
 void TfrmPrint::closePage() { hide(); }
 
-void TfrmPrint::FormKeyDown(QKeyEvent *) { ++m_keys; }
+void TfrmPrint::FormKeyDown(QKeyEvent *e) { m_keys.append(e->key()); }
 
 void TfrmPrint::resizeEvent(QResizeEvent *e) { QWidget::resizeEvent(e); }
 

@@ -22,13 +22,13 @@ public:
 
     // Keys the main window passes on while the print page is shown.
     virtual void FormKeyDown(QKeyEvent *event);
-    int keysReceived() const { return m_keys; }
+    QList<int> keysReceived() const { return m_keys; }
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
-    int m_keys = 0;
+    QList<int> m_keys;
 };
 
 } // namespace vz
