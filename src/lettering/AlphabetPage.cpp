@@ -134,6 +134,7 @@ void AlphabetPage::AlphaChoose()
     m_state.alphabetFolder = fields.value(2);
     // Loading the letters and the grid comes with the lettering pages.
     m_state.alphabetRow = row;
+    Q_EMIT alphabetChosen(row);
 }
 
 } // namespace vz

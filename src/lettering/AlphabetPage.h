@@ -40,6 +40,10 @@ public Q_SLOTS:
     void ListAlphaClick();
     void AlphaChoose();
 
+Q_SIGNALS:
+    // After an alphabet was chosen (also when it was loaded again).
+    void alphabetChosen(int row);
+
 private:
     AppState &m_state;
     QListWidget *m_listAlpha;

@@ -3,6 +3,7 @@
 #include "common/Dialogs.h"
 #include "common/ProgramFolder.h"
 #include "imagesets/CharacterMap.h"
+#include "lettering/AlphabetPage.h"
 #include "lettering/MixMatchPage.h"
 #include "platform/Registry.h"
 #include "printpage/formPrint.h"
@@ -38,6 +39,7 @@ private Q_SLOTS:
     void mixMatchKeysFromAnyControl();
     void printPageTakesKeys();
     void togglesFollowPanels();
+    void resizeReloadsAlphabet();
     void pictureFromAnotherProgram();
 
 private:
@@ -317,6 +319,23 @@ void TestMainWindow::togglesFollowPanels()
     tipsToggle->click();
     QVERIFY(tipsPanel->isExpanded());
     QVERIFY(tipsToggle->isChecked());
+}
+
+void TestMainWindow::resizeReloadsAlphabet()
+{
+    TfrmVZMain w({"local"});
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QSignalSpy spy(w.alphabetPage(), &AlphabetPage::alphabetChosen);
+    w.resize(w.width() + 10, w.height());
+    QTRY_COMPARE(spy.count(), 1);
+    w.resize(w.width() + 10, w.height());
+    QTRY_COMPARE(spy.count(), 2);
+    // Not on the clip-art page.
+    w.findChild<QAbstractButton *>("btnClipart")->click();
+    w.resize(w.width() + 10, w.height());
+    QTest::qWait(20);
+    QCOMPARE(spy.count(), 2);
 }
 
 void TestMainWindow::pictureFromAnotherProgram()
