@@ -5,7 +5,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 namespace vz {
+
+class TCompleteLetter;
 
 // The program-wide list of character codes that alphabets can draw, read
 // once at start-up from the "characters" file: each code as its decimal text,
@@ -26,10 +31,21 @@ public:
 
     static QString codeText(uchar c) { return QString::number(c); }
 
+    // The letter of the current alphabet attached to a code, or none (also
+    // for a code not in the map).
+    TCompleteLetter *letter(const QString &code) const;
+    // Attaches a letter to a code of the map, releasing the one before;
+    // returns false (and drops the letter) when the code is not in the map.
+    bool attachLetter(const QString &code, std::shared_ptr<TCompleteLetter> letter);
+    // Releases and detaches every letter.
+    void releaseLetters();
+
 private:
     void insertCode(const QString &code);
 
     QStringList m_codes;
+    // Parallel to m_codes.
+    std::vector<std::shared_ptr<TCompleteLetter>> m_letters;
     NameValueFile m_names;
 };
 

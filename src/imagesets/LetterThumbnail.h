@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace vz {
+
+class ThumbnailData;
+
+// The side of a thumbnail cell.
+constexpr int kThumbnailSide = 55;
+
+// Reads a letter or clip-art image file (BMP, JPEG, GIF) into an image.
+// Returns a null image when the file cannot be read. Transparent parts are
+// put on white, as when a picture is drawn onto a new bitmap.
+QImage loadLetterImage(const QString &path);
+
+// The size an image of w x h takes in a thumbnail of `side`.
+QSize letterThumbnailSize(int width, int height, int side = kThumbnailSide);
+
+// A white side x side thumbnail with the image scaled into it by the
+// Lanczos-3 resampler, centred on the short axis. Raises FileError when the
+// image cannot be read.
+QImage MakeLetterThumbnail(const QString &path, int side = kThumbnailSide);
+QImage makeThumbnailFromImage(const QImage &image, int side = kThumbnailSide);
+
+// Rebuilds "Images.catalog" (letter flavour) in `folder` from the folder's
+// JPEG files, using `table` as the work table (left empty afterwards). An
+// image that cannot be read stops the rebuild with FileError before the old
+// catalog is touched.
+void RebuildLetterCatalog(const QString &folder, ThumbnailData &table);
+
+inline const QString kImagesCatalog = QStringLiteral("Images.catalog");
+
+} // namespace vz
