@@ -413,6 +413,7 @@ int MemTable::loadFromBytes(const QByteArray &bytesIn)
     const int nFields = m_fields.size();
 
     while (!in.atEnd()) {
+        const qsizetype start = in.pos();
         pending.clear();
         bool whole = true;
         for (const StoredField &f : stored) {
@@ -443,7 +444,8 @@ int MemTable::loadFromBytes(const QByteArray &bytesIn)
                     pending.push_back({f.target, p - bytes.constData(), f.dataSize, null});
             }
         }
-        if (!whole)
+        // Fields that all take no bytes would repeat the record forever.
+        if (!whole || in.pos() == start)
             break;
         m_cells.resize(m_cells.size() + nFields);
         Cell *row = &m_cells[m_cells.size() - nFields];
