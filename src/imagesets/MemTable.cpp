@@ -366,7 +366,10 @@ int MemTable::recordAt(int position) const
 int MemTable::loadFromBytes(const QByteArray &bytesIn)
 {
     clear();
-    auto backing = std::make_shared<const QByteArray>(bytesIn);
+    // Blob cells point into the stream; raw-data arrays (which own nothing)
+    // are copied so the table never outlives the bytes it points into.
+    auto backing = std::make_shared<const QByteArray>(
+        bytesIn.data_ptr().d_ptr() ? bytesIn : QByteArray(bytesIn.constData(), bytesIn.size()));
     const QByteArray &bytes = *backing;
     Reader in(bytes);
 
