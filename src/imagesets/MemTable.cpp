@@ -368,8 +368,10 @@ int MemTable::loadFromBytes(const QByteArray &bytesIn)
     clear();
     // Blob cells point into the stream; raw-data arrays (which own nothing)
     // are copied so the table never outlives the bytes it points into.
-    auto backing = std::make_shared<const QByteArray>(
-        bytesIn.data_ptr().d_ptr() ? bytesIn : QByteArray(bytesIn.constData(), bytesIn.size()));
+    QByteArray shared = bytesIn;
+    if (!shared.data_ptr().d_ptr())
+        shared = QByteArray(bytesIn.constData(), bytesIn.size());
+    auto backing = std::make_shared<const QByteArray>(std::move(shared));
     const QByteArray &bytes = *backing;
     Reader in(bytes);
 
