@@ -1,6 +1,7 @@
 #include "lettering/AlphabetPage.h"
 
 #include "common/AlignLayout.h"
+#include "common/ListRowDelegate.h"
 #include "common/Palette.h"
 #include "common/SplitFields.h"
 #include "common/WaitCursor.h"
@@ -8,53 +9,9 @@
 #include "shell/AppState.h"
 
 #include <QListWidget>
-#include <QPainter>
 #include <QScrollArea>
-#include <QStyledItemDelegate>
 
 namespace vz {
-
-namespace {
-
-// Draws one row of ListAlpha: field 0 of the entry at x 9; the selected row
-// in main blue with a small triangle pointing at the text.
-class ListAlphaDrawItem : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        const QRect r = option.rect;
-        const bool selected = option.state & QStyle::State_Selected;
-        const QString entry = index.data(Qt::UserRole).toString();
-        const QString name = SplitFields(entry).value(0);
-        p->save();
-        p->setFont(option.font);
-        if (selected) {
-            p->fillRect(r, palette::mainBlue);
-            const QPoint tri[3] = {QPoint(r.left() + 2, r.top() + 7), QPoint(r.left() + 2, r.top() + 16),
-                                   QPoint(r.left() + 6, r.top() + 11)};
-            p->setPen(palette::listBack);
-            p->setBrush(palette::listBack);
-            p->drawPolygon(tri, 3);
-            p->setPen(palette::listBack);
-            p->drawText(QRect(r.left() + 9, r.top() + 5, r.width() - 9, r.height()), Qt::AlignLeft | Qt::AlignTop, name);
-        } else {
-            p->fillRect(r, palette::listBack);
-            p->setPen(palette::mainBlue);
-            p->drawText(QRect(r.left() + 9, r.top() + 1, r.width() - 9, r.height()), Qt::AlignLeft | Qt::AlignTop, name);
-        }
-        p->restore();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const override
-    {
-        return QSize(100, qMax(22, option.fontMetrics.height() + 8));
-    }
-};
-
-} // namespace
 
 AlphabetPage::AlphabetPage(AppState &state, QWidget *mainPage, QWidget *lowerPage, QObject *parent)
     : QObject(parent)
@@ -63,7 +20,8 @@ AlphabetPage::AlphabetPage(AppState &state, QWidget *mainPage, QWidget *lowerPag
     auto *mainLayout = new AlignLayout(mainPage);
     m_listAlpha = new QListWidget(mainPage);
     m_listAlpha->setObjectName(QStringLiteral("ListAlpha"));
-    m_listAlpha->setItemDelegate(new ListAlphaDrawItem(m_listAlpha));
+    // ListAlphaDrawItem: the entry's name; the selected row in main blue.
+    m_listAlpha->setItemDelegate(new ListRowDelegate(palette::listBack, 0, m_listAlpha));
     m_listAlpha->setFrameShape(QFrame::NoFrame);
     QPalette pal = m_listAlpha->palette();
     pal.setColor(QPalette::Base, palette::listBack);

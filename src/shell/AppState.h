@@ -21,13 +21,16 @@ struct AppState
     QString programFolder;
     QString imageFolder;
     int alphabetRow = 0;         // remembered row of ListAlpha
-    int categoryRow = 0;         // remembered row of the clip-art category list
+    int categoryRow = -1;        // remembered row of the clip-art category list (-1: none yet)
     bool blackAndWhite = false;  // clip-art tree last shown
     QString alphabetName;        // fields 0, 1 and 2 of the chosen alphabet entry
     QString alphabetType;
     QString alphabetFolder;
     int bitmapLetters = 1;       // 1 raster letters, 0 metafile letters
     int mixLineCount = 1;        // Mix & Match line count
+    QString clipartPath;         // the clip-art image last shown in MainImage
+    QString clipartMetafilePath; // the last of those that was a metafile (copied from its file)
+    QString clipartName;         // its name, also the preview window's caption
     bool clipboardRecheck = false;
     bool updatePending = false;
     bool restarting = false;

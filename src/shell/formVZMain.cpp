@@ -5,6 +5,7 @@
 #include "common/CollapsiblePanel.h"
 #include "common/Dialogs.h"
 #include "common/Palette.h"
+#include "common/PictureBox.h"
 #include "common/ProgramFolder.h"
 #include "common/ScaleForm.h"
 #include "common/Splitter.h"
@@ -284,7 +285,7 @@ void TfrmVZMain::FormCreate(const QStringList &args)
     qApp->installEventFilter(this);
 
     const QCursor magnify = magnifyCursor();
-    for (QWidget *w : {m_clipartPage->mainImage(), m_clipartPage->panelImageInner(), m_alphabetPage->paintBox(),
+    for (QWidget *w : {static_cast<QWidget *>(m_clipartPage->mainImage()), m_clipartPage->panelImageInner(), m_alphabetPage->paintBox(),
                        static_cast<QWidget *>(m_alphabetPage->scrollBox()), m_mixPage->paintBox(),
                        m_clipPanel->imgTotebag()})
         w->setCursor(magnify);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+namespace vz {
+
+// An image control: shows its picture stretched over its whole rectangle.
+// Its owner places it (usually fitted into a white box).
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    const QImage &image() const { return m_image; }
+    bool isEmpty() const { return m_image.isNull(); }
+    void setImage(const QImage &image);
+    void clear() { setImage(QImage()); }
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+
+private:
+    QImage m_image;
+};
+
+} // namespace vz

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "imagesets/GridLayout.h"
+
+#include <QAbstractScrollArea>
+
+#include <functional>
+
+namespace vz {
+
+// A grid of 55-pixel cells over a list of thumbnails, drawing only the cells
+// in view. Cell i is at row i div columns, column i mod columns; the drawing
+// of a cell that holds a thumbnail is left to a callback, other cells are
+// blank. Used by the clip-art page and the alphabet page.
+class ThumbnailGrid : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    using DrawCell = std::function<void(QPainter &, int index, const QRect &cell)>;
+
+    explicit ThumbnailGrid(QWidget *parent = nullptr);
+
+    void setDrawCell(DrawCell draw) { m_draw = std::move(draw); }
+    // Sets how many cells hold thumbnails and lays the grid out again.
+    void setCount(int count);
+    int count() const { return m_count; }
+    GridShape shape() const { return m_shape; }
+
+    int currentRow() const { return m_row; }
+    int currentColumn() const { return m_col; }
+    // Index of the current cell: column + row x columns.
+    int currentIndex() const { return m_col + m_row * m_shape.columns; }
+    void setCurrentCell(int row, int column);
+
+    // Paint the toolkit's focus frame on the current cell as well.
+    void setShowFocusCell(bool on);
+
+Q_SIGNALS:
+    // The mouse went down on a cell (already current).
+    void cellPressed(int index);
+    // A key was released while the grid had focus.
+    void keyReleased(int key);
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
+
+private:
+    void relayout();
+    void ensureCurrentVisible();
+
+    DrawCell m_draw;
+    int m_count = 0;
+    GridShape m_shape;
+    int m_row = 0;
+    int m_col = 0;
+    bool m_focusCell = false;
+};
+
+} // namespace vz
