@@ -45,7 +45,7 @@ QImage makeThumbnailFromImage(const QImage &image, int side)
     if (image.isNull() || image.width() < 1 || image.height() < 1)
         throw ImageError(QStringLiteral("Invalid image"));
     const QSize size = letterThumbnailSize(image.width(), image.height(), side);
-    const FastBmp scaled = Resample(FastBmp::fromImage(image), size.width(), size.height());
+    const FastBmp scaled = resampleImage(image, size.width(), size.height());
     QImage thumb(side, side, QImage::Format_RGB32);
     thumb.fill(Qt::white);
     if (size.height() == side)

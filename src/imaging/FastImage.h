@@ -57,6 +57,9 @@ std::vector<ContributorList> lanczosContributors(int src, int dst);
 // vertical), single precision, unnormalised weights, each pass rounding to
 // bytes. Raises ImageError for an empty source or destination.
 FastBmp Resample(const FastBmp &src, int newWidth, int newHeight);
+// The same for any image, read as 24 bits (alpha dropped) without first
+// copying it into a fast bitmap.
+FastBmp resampleImage(const QImage &image, int newWidth, int newHeight);
 
 // A 24-bit BMP file of an image (alpha dropped).
 QByteArray bmp24Bytes(const QImage &image);
