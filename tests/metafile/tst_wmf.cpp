@@ -1,0 +1,521 @@
+// Reading and playing Windows and enhanced metafiles: mapping, the object
+// table, drawing state, bitmaps, damaged files and the real sample files.
+
+#include "testutils.h"
+#include "wmfbuilder.h"
+
+#include "imaging/Picture.h"
+#include "metafile/EmfPlayer.h"
+#include "metafile/Placeable.h"
+#include "metafile/WmfPlayer.h"
+
+#include <QDirIterator>
+#include <QPainter>
+
+using vztest::WmfBuilder;
+using namespace vz::mf;
+
+namespace {
+
+const QRgb R = qRgb(255, 0, 0), G = qRgb(0, 255, 0), B = qRgb(0, 0, 255), W = qRgb(255, 255, 255),
+           K = qRgb(0, 0, 0);
+
+QImage play(const QByteArray &bytes, QSize size = QSize(200, 200), QRectF target = QRectF(), QRgb bg = W)
+{
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(bg);
+    const auto doc = WmfDocument::parse(bytes);
+    if (!doc)
+        return img;
+    QPainter p(&img);
+    playWmf(*doc, p, target.isNull() ? QRectF(QPointF(0, 0), QSizeF(size)) : target);
+    p.end();
+    return img;
+}
+
+// Red fill, no outline: what the probes and test shapes draw with.
+WmfBuilder redNoPen()
+{
+    WmfBuilder b;
+    b.brush(R).select(0).pen(K, 5).select(1);
+    return b;
+}
+
+bool near(QRgb a, QRgb b, int tol = 40)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tol && qAbs(qGreen(a) - qGreen(b)) <= tol && qAbs(qBlue(a) - qBlue(b)) <= tol;
+}
+
+QString hex(QRgb c)
+{
+    return QString::number(c & 0xFFFFFF, 16);
+}
+
+QString sampleDir()
+{
+    const QString d = vztest::testDataDir();
+    return d.isEmpty() || !QDir(d + QStringLiteral("metafiles")).exists() ? QString() : d + QStringLiteral("metafiles/");
+}
+
+} // namespace
+
+class TestWmf : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void mapping_data();
+    void mapping();
+    void textStaysUprightOnFlippedAxis();
+    void objectTableSlots();
+    void objectsAreHeldByValue();
+    void saveAndRestore_data();
+    void saveAndRestore();
+    void fillModes();
+    void dibRecords_data();
+    void dibRecords();
+    void transparentMaskPair();
+    void damagedFiles_data();
+    void damagedFiles();
+    void placeableChecks_data();
+    void placeableChecks();
+    void enhancedRule_data();
+    void enhancedRule();
+    void realFilesDraw_data();
+    void realFilesDraw();
+    void matchesIndependentReader_data();
+    void matchesIndependentReader();
+    void emfMapModesAgree();
+};
+
+void TestWmf::mapping_data()
+{
+    QTest::addColumn<QByteArray>("setup");
+    QTest::addColumn<QRect>("bbox"); // invalid: no placeable header
+    QTest::addColumn<int>("inch");
+    QTest::addColumn<QRectF>("target");
+    QTest::addColumn<QPoint>("probe");
+    QTest::addColumn<int>("half");
+    QTest::addColumn<QPointF>("expected");
+
+    const QRect box(0, 0, 100, 100);
+    const QRectF full(0, 0, 200, 200);
+    auto rec = [](std::function<void(WmfBuilder &)> f) {
+        WmfBuilder b;
+        f(b);
+        return b.records();
+    };
+    QTest::newRow("identity") << rec([](WmfBuilder &b) { b.windowOrg(0, 0).windowExt(100, 100); }) << box << 96
+                              << full << QPoint(25, 75) << 2 << QPointF(50, 150);
+    QTest::newRow("window origin") << rec([](WmfBuilder &b) { b.windowOrg(50, 50).windowExt(100, 100); }) << box
+                                   << 96 << full << QPoint(75, 75) << 2 << QPointF(50, 50);
+    QTest::newRow("negative y extent") << rec([](WmfBuilder &b) { b.windowOrg(0, 100).windowExt(100, -100); })
+                                       << box << 96 << full << QPoint(25, 75) << 2 << QPointF(50, 50);
+    QTest::newRow("negative x extent") << rec([](WmfBuilder &b) { b.windowOrg(100, 0).windowExt(-100, 100); })
+                                       << box << 96 << full << QPoint(25, 75) << 2 << QPointF(150, 150);
+    QTest::newRow("both negative") << rec([](WmfBuilder &b) { b.windowOrg(100, 100).windowExt(-100, -100); })
+                                   << box << 96 << full << QPoint(25, 75) << 2 << QPointF(150, 50);
+    QTest::newRow("viewport extent") << rec([](WmfBuilder &b) { b.windowExt(200, 200).viewportExt(100, 100); })
+                                     << box << 96 << full << QPoint(100, 50) << 4 << QPointF(100, 50);
+    QTest::newRow("viewport origin")
+        << rec([](WmfBuilder &b) { b.windowOrg(0, 0).windowExt(100, 100).viewportOrg(20, 10); }) << box << 96
+        << full << QPoint(25, 25) << 2 << QPointF(90, 70);
+    QTest::newRow("MM_TEXT ignores extents") << rec([](WmfBuilder &b) { b.mapMode(1).windowExt(1000, 1000); })
+                                             << box << 96 << full << QPoint(25, 75) << 2 << QPointF(50, 150);
+    QTest::newRow("isotropic keeps aspect")
+        << rec([](WmfBuilder &b) { b.mapMode(7).windowExt(100, 50).viewportExt(100, 100); }) << box << 96 << full
+        << QPoint(50, 25) << 2 << QPointF(100, 50);
+    QTest::newRow("anisotropic stretches")
+        << rec([](WmfBuilder &b) { b.mapMode(8).windowExt(100, 50).viewportExt(100, 100); }) << box << 96 << full
+        << QPoint(50, 25) << 2 << QPointF(100, 100);
+    QTest::newRow("MM_HIMETRIC, y up") << rec([](WmfBuilder &b) { b.mapMode(3); }) << QRect(0, 0, 1000, 1000)
+                                       << 1000 << full << QPoint(1000, -1000) << 20 << QPointF(78.74, 78.74);
+    QTest::newRow("MM_LOMETRIC") << rec([](WmfBuilder &b) { b.mapMode(2); }) << QRect(0, 0, 1000, 1000) << 1000
+                                 << full << QPoint(100, -100) << 2 << QPointF(78.74, 78.74);
+    QTest::newRow("MM_TWIPS") << rec([](WmfBuilder &b) { b.mapMode(6); }) << QRect(0, 0, 1000, 1000) << 1000
+                              << full << QPoint(720, -720) << 20 << QPointF(100, 100);
+    QTest::newRow("target moved and squeezed") << rec([](WmfBuilder &b) { b.windowExt(100, 100); }) << box << 96
+                                               << QRectF(10, 20, 100, 50) << QPoint(50, 50) << 4
+                                               << QPointF(60, 45);
+    QTest::newRow("offset window origin")
+        << rec([](WmfBuilder &b) { b.windowOrg(0, 0).windowExt(100, 100).rec(0x020F, {10, 10}); }) << box << 96
+        << full << QPoint(35, 35) << 2 << QPointF(50, 50);
+    QTest::newRow("scaled window extent")
+        << rec([](WmfBuilder &b) { b.windowExt(50, 50).rec(0x0410, {1, 2, 1, 2}); }) << box << 96 << full
+        << QPoint(25, 75) << 2 << QPointF(50, 150);
+    QTest::newRow("no placeable header") << rec([](WmfBuilder &b) { b.windowOrg(10, 10).windowExt(200, 100); })
+                                         << QRect() << 96 << full << QPoint(110, 60) << 2 << QPointF(100, 100);
+}
+
+void TestWmf::mapping()
+{
+    QFETCH(QByteArray, setup);
+    QFETCH(QRect, bbox);
+    QFETCH(int, inch);
+    QFETCH(QRectF, target);
+    QFETCH(QPoint, probe);
+    QFETCH(int, half);
+    QFETCH(QPointF, expected);
+
+    // The setup records, then the red probe square.
+    QByteArray recs = setup;
+    recs += redNoPen().rectangle(probe.x() - half, probe.y() - half, probe.x() + half, probe.y() + half).records();
+    WmfBuilder all;
+    // Re-wrap the raw record bytes.
+    for (qsizetype pos = 0; pos + 6 <= recs.size();) {
+        const quint32 words = quint32(uchar(recs[pos]) | (uchar(recs[pos + 1]) << 8));
+        const quint16 fn = quint16(uchar(recs[pos + 4]) | (uchar(recs[pos + 5]) << 8));
+        all.raw(fn, recs.mid(pos + 6, qsizetype(words) * 2 - 6));
+        pos += qsizetype(words) * 2;
+    }
+    const QImage img = play(all.build(bbox, inch), QSize(200, 200), target);
+    const QRect ink = vztest::inkBounds(img, 40);
+    QVERIFY2(ink.isValid(), "nothing drawn");
+    const QPointF centre = QRectF(ink).adjusted(0, 0, 1, 1).center();
+    QVERIFY2(qAbs(centre.x() - expected.x()) <= 1.5 && qAbs(centre.y() - expected.y()) <= 1.5,
+             qPrintable(QStringLiteral("probe at %1,%2").arg(centre.x()).arg(centre.y())));
+}
+
+void TestWmf::textStaysUprightOnFlippedAxis()
+{
+    WmfBuilder flipped;
+    flipped.windowOrg(0, 100).windowExt(100, -100).font(-20).select(0).textOut(20, 70, "Hg");
+    WmfBuilder plain;
+    plain.windowOrg(0, 0).windowExt(100, 100).font(-20).select(0).textOut(20, 30, "Hg");
+    const QImage a = play(flipped.build(QRect(0, 0, 100, 100)));
+    const QImage b = play(plain.build(QRect(0, 0, 100, 100)));
+    QVERIFY(vztest::inkBounds(b).isValid());
+    QVERIFY(vztest::inkBounds(b).height() > 20);
+    QCOMPARE(vztest::maxChannelDiff(a, b), 0);
+}
+
+void TestWmf::objectTableSlots()
+{
+    WmfBuilder b;
+    b.pen(R).brush(G).remove(0).font(-10).rec(0x00F7, {0x300, 0}).brush(B).remove(2).brush(K);
+    const auto doc = WmfDocument::parse(b.build(QRect(0, 0, 10, 10)));
+    QVERIFY(doc);
+    // A and B take 0 and 1; deleting A frees 0 for C; the palette takes a
+    // slot like any object; deleting it frees 2 again.
+    QCOMPARE(wmfObjectSlots(*doc), (std::vector<int>{0, 1, 0, 2, 3, 2}));
+}
+
+void TestWmf::objectsAreHeldByValue()
+{
+    WmfBuilder b;
+    b.windowExt(100, 100).brush(R).select(0).remove(0).pen(K, 5).select(0);
+    b.rectangle(0, 0, 50, 100);
+    b.brush(B); // takes a free slot but is never selected
+    b.rectangle(50, 0, 100, 100);
+    const QImage img = play(b.build(QRect(0, 0, 100, 100)));
+    QCOMPARE(hex(img.pixel(50, 100)), hex(R));
+    QCOMPARE(hex(img.pixel(150, 100)), hex(R));
+}
+
+void TestWmf::saveAndRestore_data()
+{
+    QTest::addColumn<int>("argument");
+    QTest::addColumn<QRgb>("expected");
+    QTest::newRow("-1 relative") << -1 << G;
+    QTest::newRow("-2 relative") << -2 << R;
+    QTest::newRow("1 absolute") << 1 << R;
+    QTest::newRow("2 absolute") << 2 << G;
+    QTest::newRow("0 ignored") << 0 << B;
+    QTest::newRow("-3 too deep") << -3 << B;
+    QTest::newRow("3 beyond") << 3 << B;
+}
+
+void TestWmf::saveAndRestore()
+{
+    QFETCH(int, argument);
+    QFETCH(QRgb, expected);
+    WmfBuilder b;
+    b.windowExt(100, 100).pen(K, 5).select(0);
+    b.brush(R).select(1).rec(0x001E, {});
+    b.brush(G).select(2).rec(0x001E, {});
+    b.brush(B).select(3);
+    b.rec(0x0127, {argument});
+    b.rectangle(0, 0, 100, 100);
+    const QImage img = play(b.build(QRect(0, 0, 100, 100)));
+    QCOMPARE(hex(img.pixel(100, 100)), hex(expected));
+}
+
+void TestWmf::fillModes()
+{
+    for (int mode : {1, 2}) {
+        WmfBuilder all;
+        all.windowExt(100, 100).brush(R).select(0).pen(K, 5).select(1).rec(0x0106, {mode});
+        all.polygon({{50, 0}, {79, 90}, {2, 35}, {98, 35}, {21, 90}});
+        const QImage img = play(all.build(QRect(0, 0, 100, 100)));
+        // The star's point is filled either way; its centre only when winding.
+        QCOMPARE(hex(img.pixel(100, 30)), hex(R));
+        QCOMPARE(hex(img.pixel(100, 100)), hex(mode == 1 ? W : R));
+    }
+}
+
+void TestWmf::dibRecords_data()
+{
+    QTest::addColumn<QByteArray>("dib");
+    QTest::addColumn<QRect>("dest");
+    QTest::addColumn<QPoint>("src"); // (0,0) and size 2 x 2 unless srcSize says otherwise
+    QTest::addColumn<QSize>("srcSize");
+    QTest::addColumn<QList<QRgb>>("quadrants"); // TL, TR, BL, BR
+
+    const QList<QRgb> pal{R, G, B, W};
+    const QByteArray bottomUp = vztest::dib8(2, 2, pal, {QByteArray::fromHex("0203"), QByteArray::fromHex("0001")});
+    const QByteArray topDown
+        = vztest::dib8(2, 2, pal, {QByteArray::fromHex("0001"), QByteArray::fromHex("0203")}, true);
+    QTest::newRow("bottom-up") << bottomUp << QRect(0, 0, 100, 100) << QPoint(0, 0) << QSize(2, 2)
+                               << QList<QRgb>{R, G, B, W};
+    QTest::newRow("top-down") << topDown << QRect(0, 0, 100, 100) << QPoint(0, 0) << QSize(2, 2)
+                              << QList<QRgb>{R, G, B, W};
+    QTest::newRow("index past palette clamps")
+        << vztest::dib8(2, 2, pal, {QByteArray::fromHex("0209"), QByteArray::fromHex("0001")})
+        << QRect(0, 0, 100, 100) << QPoint(0, 0) << QSize(2, 2) << QList<QRgb>{R, G, B, W};
+    QTest::newRow("mirrored by negative width") << bottomUp << QRect(100, 0, -100, 100) << QPoint(0, 0)
+                                                << QSize(2, 2) << QList<QRgb>{G, R, W, B};
+    // Source y counts from the bottom row of a bottom-up bitmap.
+    QTest::newRow("source pixel bottom-left") << bottomUp << QRect(0, 0, 100, 100) << QPoint(0, 0) << QSize(1, 1)
+                                              << QList<QRgb>{B, B, B, B};
+    QTest::newRow("source pixel top-right") << bottomUp << QRect(0, 0, 100, 100) << QPoint(1, 1) << QSize(1, 1)
+                                            << QList<QRgb>{G, G, G, G};
+}
+
+void TestWmf::dibRecords()
+{
+    QFETCH(QByteArray, dib);
+    QFETCH(QRect, dest);
+    QFETCH(QPoint, src);
+    QFETCH(QSize, srcSize);
+    QFETCH(QList<QRgb>, quadrants);
+    WmfBuilder b;
+    b.windowExt(100, 100).rec(0x0107, {3}); // COLORONCOLOR
+    b.stretchDib(dib, srcSize.width(), srcSize.height(), dest, 0x00CC0020, src.x(), src.y());
+    const QImage img = play(b.build(QRect(0, 0, 100, 100)));
+    const QPoint probes[4] = {{40, 40}, {160, 40}, {40, 160}, {160, 160}};
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(near(img.pixel(probes[i]), quadrants[i], 8),
+                 qPrintable(QStringLiteral("quadrant %1 is %2").arg(i).arg(hex(img.pixel(probes[i])))));
+}
+
+void TestWmf::transparentMaskPair()
+{
+    // Green ground; the mask (white = keep) is ANDed, then the picture
+    // (black where transparent) ORed: only the right half turns red.
+    const QByteArray mask = vztest::dib8(2, 1, {K, W}, {QByteArray::fromHex("0100")});
+    const QByteArray colour = vztest::dib8(2, 1, {K, R}, {QByteArray::fromHex("0001")});
+    WmfBuilder b;
+    b.windowExt(100, 100).brush(G).select(0).pen(K, 5).select(1).rectangle(0, 0, 100, 100);
+    b.stretchDib(mask, 2, 1, QRect(0, 0, 100, 100), 0x008800C6);
+    b.stretchDib(colour, 2, 1, QRect(0, 0, 100, 100), 0x00EE0086);
+    const QByteArray file = b.build(QRect(0, 0, 100, 100));
+    const QImage img = play(file);
+    QCOMPARE(hex(img.pixel(40, 100)), hex(G));
+    QCOMPARE(hex(img.pixel(160, 100)), hex(R));
+    // Devices without raster operations get the same picture.
+    QImage argb(200, 200, QImage::Format_ARGB32_Premultiplied);
+    argb.fill(W);
+    const auto doc = WmfDocument::parse(file);
+    QPainter p(&argb);
+    playWmf(*doc, p, QRectF(0, 0, 200, 200));
+    p.end();
+    QCOMPARE(hex(argb.pixel(40, 100)), hex(G));
+    QCOMPARE(hex(argb.pixel(160, 100)), hex(R));
+}
+
+void TestWmf::damagedFiles_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("leftRed");
+    QTest::addColumn<bool>("rightBlue");
+
+    auto make = [](std::function<void(WmfBuilder &)> middle, bool cutLast = false) {
+        WmfBuilder b;
+        b.windowExt(100, 100).pen(K, 5).select(0).brush(R).select(1).rectangle(0, 0, 50, 100);
+        middle(b);
+        b.brush(B).select(2).rectangle(50, 0, 100, 100);
+        QByteArray f = b.build(QRect(0, 0, 100, 100));
+        if (cutLast)
+            f.chop(6 + 4); // the end record and part of the rectangle
+        return f;
+    };
+    QTest::newRow("last record cut") << make([](WmfBuilder &) {}, true) << true << false;
+    QTest::newRow("record size below 3")
+        << make([](WmfBuilder &b) { b.raw(0x0999, QByteArray()); }).replace(QByteArray::fromHex("0300000099 09"), QByteArray::fromHex("0200000099 09"))
+        << true << false;
+    QTest::newRow("polygon count past record") << make([](WmfBuilder &b) {
+        b.rec(0x0324, {1000, 1, 1, 5, 5});
+    }) << true << true;
+    QTest::newRow("polypolygon counts past record") << make([](WmfBuilder &b) {
+        b.rec(0x0538, {2, 3, 40000, 1, 1, 2, 2, 3, 3});
+    }) << true << true;
+    QTest::newRow("unknown record") << make([](WmfBuilder &b) { b.rec(0x0999, {1, 2, 3}); }) << true << true;
+    QTest::newRow("text longer than record") << make([](WmfBuilder &b) { b.rec(0x0521, {5000, 0x4141}); })
+                                             << true << true;
+    QTest::newRow("extended text cut") << make([](WmfBuilder &b) { b.rec(0x0A32, {0, 0, 100, 6, 1, 2}); })
+                                       << true << true;
+    QTest::newRow("bitmap with bad header") << make([](WmfBuilder &b) {
+        b.stretchDib(QByteArray::fromHex("ffffffff0100000001000000"), 1, 1, QRect(0, 0, 10, 10));
+    }) << true << true;
+    QTest::newRow("select and delete of missing objects") << make([](WmfBuilder &b) {
+        b.select(60000).remove(777).rec(0x012C, {999});
+    }) << true << true;
+    QTest::newRow("restore without save") << make([](WmfBuilder &b) { b.rec(0x0127, {-5}); }) << true << true;
+}
+
+void TestWmf::damagedFiles()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, leftRed);
+    QFETCH(bool, rightBlue);
+    const QImage img = play(file);
+    QCOMPARE(img.pixel(50, 100) == (R | 0xFF000000u), leftRed);
+    QCOMPARE(img.pixel(150, 100) == (B | 0xFF000000u), rightBlue);
+    // Every prefix of the file reads and plays without harm.
+    for (qsizetype n = 0; n < file.size(); n += 3)
+        play(file.left(n), QSize(20, 20));
+}
+
+void TestWmf::placeableChecks_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QSize>("hiMetric");
+    WmfBuilder b;
+    b.rectangle(0, 0, 1, 1);
+    QTest::newRow("1000 per inch") << b.build(QRect(0, 0, 2000, 1000), 1000) << true << QSize(5080, 2540);
+    QTest::newRow("0 per inch is 96") << b.build(QRect(0, 0, 96, 48), 0) << true << QSize(2540, 1270);
+    QTest::newRow("rounded to nearest") << b.build(QRect(0, 0, 1, 3), 2000) << true << QSize(1, 4);
+    QTest::newRow("offset box") << b.build(QRect(-100, 50, 200, 100), 200) << true << QSize(2540, 1270);
+    QByteArray badKey = b.build(QRect(0, 0, 10, 10));
+    badKey[0] = char(0xD8);
+    QTest::newRow("wrong key") << badKey << false << QSize();
+    QTest::newRow("wrong checksum") << b.build(QRect(0, 0, 10, 10), 96, 8, false) << false << QSize();
+    QTest::newRow("too short") << b.build(QRect(0, 0, 10, 10)).left(21) << false << QSize();
+    QTest::newRow("no header") << b.build() << false << QSize();
+}
+
+void TestWmf::placeableChecks()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, valid);
+    QFETCH(QSize, hiMetric);
+    const auto pict = metafilePictFromPlaceable(file);
+    QCOMPARE(pict.has_value(), valid);
+    if (!valid)
+        return;
+    QCOMPARE(pict->mappingMode, 8);
+    QCOMPARE(QSize(pict->widthHiMetric, pict->heightHiMetric), hiMetric);
+    QCOMPARE(pict->records, file.mid(22));
+}
+
+void TestWmf::enhancedRule_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("enhanced");
+    QByteArray emf(101, '\0');
+    emf[0] = 1;
+    emf.replace(40, 4, QByteArray::fromHex("20454D46"));
+    QTest::newRow("101 bytes") << emf << true;
+    QTest::newRow("100 bytes") << emf.left(100) << false;
+    QByteArray two = emf;
+    two[0] = 2;
+    QTest::newRow("first int32 2") << two << false;
+    QByteArray sig = emf;
+    sig[43] = 'X';
+    QTest::newRow("other signature") << sig << false;
+    QTest::newRow("placeable WMF") << WmfBuilder().rectangle(0, 0, 1, 1).build(QRect(0, 0, 10, 10)) << false;
+}
+
+void TestWmf::enhancedRule()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(bool, enhanced);
+    QCOMPARE(isEnhancedMetafileData(data), enhanced);
+}
+
+void TestWmf::realFilesDraw_data()
+{
+    QTest::addColumn<QString>("path");
+    const QString dir = sampleDir();
+    if (dir.isEmpty())
+        QSKIP("the shared sample metafiles are not present");
+    QDirIterator it(dir, {QStringLiteral("*.wmf"), QStringLiteral("*.emf")}, QDir::Files);
+    QStringList files;
+    while (it.hasNext())
+        files << it.next();
+    files.sort();
+    for (const QString &f : files)
+        QTest::newRow(qPrintable(QFileInfo(f).fileName())) << f;
+}
+
+void TestWmf::realFilesDraw()
+{
+    QFETCH(QString, path);
+    const vz::Picture pic = vz::Picture::fromFile(path);
+    QVERIFY(pic.isMetafile());
+    QVERIFY(pic.width() > 0 && pic.height() > 0);
+    QVERIFY(pic.recordCount() > 10);
+    const QSize size = pic.size().scaled(300, 300, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    const QImage img = pic.render(size);
+    const QRect ink = vztest::inkBounds(img, 24);
+    QVERIFY2(ink.isValid(), "nothing drawn");
+    // The drawing spreads over the picture rather than a corner of it.
+    QVERIFY2(ink.width() > size.width() / 3 && ink.height() > size.height() / 3,
+             qPrintable(QStringLiteral("ink only in %1x%2").arg(ink.width()).arg(ink.height())));
+}
+
+void TestWmf::matchesIndependentReader_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("allowed"); // share of pixels that may differ clearly
+    if (sampleDir().isEmpty())
+        QSKIP("the shared sample metafiles are not present");
+    QTest::newRow("ant") << "ant" << 0.02;
+    QTest::newRow("2doorvan") << "2doorvan" << 0.03;
+    QTest::newRow("arrow01") << "arrow01" << 0.02;
+    QTest::newRow("fjftest") << "fjftest" << 0.04;
+    // One-pixel outlines: drawn at full strength here, thinned in the
+    // reference, which was drawn large and scaled down.
+    QTest::newRow("sample") << "sample" << 0.15;
+}
+
+void TestWmf::matchesIndependentReader()
+{
+    QFETCH(QString, name);
+    QFETCH(double, allowed);
+    // References drawn once by ImageMagick (libwmf) at low resolution.
+    const QImage ref(QStringLiteral(VZ_SOURCE_DIR "/tests/metafile/data/%1.png").arg(name));
+    QVERIFY(!ref.isNull());
+    const vz::Picture pic = vz::Picture::fromFile(sampleDir() + name + QStringLiteral(".wmf"));
+    const QImage mine = pic.render(ref.size());
+    // Readers frame some files differently (libwmf fits the drawing where
+    // the header's box says otherwise), so the drawings are compared within
+    // their own bounds.
+    const QRect mineInk = vztest::inkBounds(mine, 24);
+    const QRect refInk = vztest::inkBounds(ref, 24);
+    QVERIFY(mineInk.isValid() && refInk.isValid());
+    const QSize common(64, 64);
+    const QImage a = mine.copy(mineInk).scaled(common, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage b = ref.copy(refInk).scaled(common, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const double share = vztest::differingShare(a, b, 96);
+    qInfo("%s: %.2f%% of pixels differ clearly", qPrintable(name), share * 100);
+    QVERIFY2(share <= allowed, qPrintable(QString::number(share)));
+}
+
+void TestWmf::emfMapModesAgree()
+{
+    const QString dir = sampleDir();
+    if (dir.isEmpty())
+        QSKIP("the shared sample metafiles are not present");
+    // The same drawing made in anisotropic and in HIMETRIC mapping.
+    const vz::Picture a = vz::Picture::fromFile(dir + QStringLiteral("test_mm_anisotropic_ref.emf"));
+    const vz::Picture h = vz::Picture::fromFile(dir + QStringLiteral("test_mm_himetric_ref.emf"));
+    const QImage ia = a.render(QSize(280, 200));
+    const QImage ih = h.render(QSize(280, 200));
+    QVERIFY(vztest::inkBounds(ia).isValid());
+    QVERIFY(vztest::differingShare(ia, ih, 64) < 0.01);
+}
+
+QTEST_MAIN(TestWmf)
+#include "tst_wmf.moc"
