@@ -1,7 +1,6 @@
 #include "metafile/WmfGenerator.h"
 
 #include "common/AtomicFile.h"
-#include "common/VzError.h"
 #include "metafile/AnsiText.h"
 #include "metafile/Dib.h"
 #include "metafile/GdiCanvas.h"
@@ -68,13 +67,14 @@ struct BrushKey
 struct FontKey
 {
     int height = 0;
+    int width = 0;
     int escapement = 0;
     int weight = 400;
     bool italic = false, underline = false, strikeOut = false;
     QString face;
     bool operator==(const FontKey &o) const
     {
-        return height == o.height && escapement == o.escapement && weight == o.weight && italic == o.italic
+        return height == o.height && width == o.width && escapement == o.escapement && weight == o.weight && italic == o.italic
             && underline == o.underline && strikeOut == o.strikeOut && face == o.face;
     }
 };
@@ -195,11 +195,10 @@ int WmfGenerator::metric(PaintDeviceMetric metric) const
 void WmfGenerator::finished(const QByteArray &data)
 {
     m_data = data;
-    if (!m_fileName.isEmpty()) {
-        QString error;
-        if (!writeFileAtomically(m_fileName, data, &error))
-            throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(m_fileName, error));
-    }
+    m_error.clear();
+    // No exception here: this runs inside QPainter::end().
+    if (!m_fileName.isEmpty() && !writeFileAtomically(m_fileName, data, &m_error) && m_error.isEmpty())
+        m_error = QStringLiteral("cannot write the file");
 }
 
 void WmfPaintEngine::emit_()
@@ -495,7 +494,7 @@ void WmfPaintEngine::selectFont(const FontKey &key)
     const int slot = newSlot();
     begin(wmf::CREATEFONTINDIRECT);
     w16(key.height);
-    w16(0);
+    w16(key.width);
     w16(key.escapement);
     w16(key.escapement);
     w16(key.weight);
@@ -705,6 +704,14 @@ void WmfPaintEngine::drawTextItem(const QPointF &p, const QTextItem &textItem)
 
     FontKey key;
     key.height = -std::clamp(int(std::lround(px * yScale)), 1, 32767);
+    if (font.stretch() > 0 && font.stretch() != 100) {
+        // A squeezed or widened font keeps its width as the average
+        // character width.
+        QFont plain = font;
+        plain.setStretch(100);
+        const double avg = QFontMetricsF(plain).averageCharWidth();
+        key.width = std::clamp(int(std::lround(avg * font.stretch() / 100.0 * xScale)), 0, 32767);
+    }
     key.escapement = int(std::lround(-std::atan2(xAxis.y(), xAxis.x()) * 1800.0 / M_PI));
     key.weight = std::clamp(int(font.weight()), 100, 900);
     key.italic = font.italic();

@@ -20,7 +20,7 @@ class WmfPaintEngine;
 //
 // Set the size (and resolution) before painting; the metafile is complete
 // when the painter ends, and is then also written to the file name if one
-// was given (raising FileError when that fails).
+// was given (safely: a failure leaves the old file and sets errorString()).
 class WmfGenerator : public QPaintDevice
 {
 public:
@@ -36,6 +36,8 @@ public:
 
     // The finished placeable metafile (empty before painting has ended).
     QByteArray data() const { return m_data; }
+    // Why the file could not be written; empty after success.
+    QString errorString() const { return m_error; }
 
     QPaintEngine *paintEngine() const override;
 
@@ -50,6 +52,7 @@ private:
     int m_dpi = 96;
     QString m_fileName;
     QByteArray m_data;
+    QString m_error;
     mutable std::unique_ptr<WmfPaintEngine> m_engine;
 };
 

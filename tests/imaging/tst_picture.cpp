@@ -110,6 +110,8 @@ private slots:
     void badBmpIsRejected_data();
     void badBmpIsRejected();
     void shortBitsLeaveRowsWhite();
+    void filesFromAnotherWriter_data();
+    void filesFromAnotherWriter();
     void writeBmp24Layout();
     void kindsKeepTheirBytes();
     void metafileSizesAndSave();
@@ -214,6 +216,28 @@ void TestPicture::shortBitsLeaveRowsWhite()
     const QByteArray file = bmp(40, 1, 2, 24, 0, {}, rows({"0000FF00"}));
     const QImage img = vz::readBmp(file);
     QCOMPARE(pixels(img), (QList<QRgb>{W, R}));
+}
+
+void TestPicture::filesFromAnotherWriter_data()
+{
+    QTest::addColumn<QString>("path");
+    // Small BMPs written by ImageMagick in several depths and headers.
+    QDir dir(QStringLiteral(VZ_SOURCE_DIR "/fuzz/corpus/bmp"));
+    for (const QString &f : dir.entryList({QStringLiteral("*.bmp")}, QDir::Files, QDir::Name))
+        QTest::newRow(qPrintable(f)) << dir.filePath(f);
+}
+
+void TestPicture::filesFromAnotherWriter()
+{
+    QFETCH(QString, path);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const QImage mine = vz::readBmp(bytes);
+    const QImage qt = QImage::fromData(bytes, "BMP");
+    QVERIFY(!mine.isNull() && !qt.isNull());
+    // Qt widens narrow channels by shifting, so allow a few levels.
+    QVERIFY(vztest::maxChannelDiff(mine, qt) <= 8);
 }
 
 void TestPicture::writeBmp24Layout()
