@@ -23,7 +23,7 @@ constexpr quint32 kBiAlphaBitfields = 6;
 
 // Pixel counts beyond this need input of matching size: a short file may not
 // make us allocate gigabytes.
-constexpr qint64 kFreePixels = qint64(1) << 22;
+constexpr qint64 kFreePixels = qint64(1) << 21;
 constexpr qint64 kMaxPixels = qint64(1) << 28;
 
 struct Channel
@@ -221,7 +221,9 @@ QImage decodeDib(const uchar *data, qsizetype size, qsizetype bitsOffset, QStrin
     if (bitsStart > size)
         return fail(error, "bitmap data is missing");
     const qsizetype available = size - bitsStart;
-    if (width * height > std::max<qint64>(kFreePixels, qint64(available) * 64))
+    // Run-length data may expand a byte to 127 pixels and skip more.
+    const bool rle = compression == kBiRle4 || compression == kBiRle8;
+    if (width * height > std::max<qint64>(kFreePixels, qint64(available) * (rle ? 256 : 64)))
         return fail(error, "bitmap is larger than its data");
 
     QImage img(int(width), int(height),
