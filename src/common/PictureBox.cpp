@@ -16,13 +16,23 @@ void PictureBox::setImage(const QImage &image)
     update();
 }
 
+void PictureBox::setTargetRect(const QRect &r)
+{
+    m_target = r;
+    update();
+}
+
 void PictureBox::paintEvent(QPaintEvent *)
 {
     if (m_image.isNull())
         return;
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(rect(), m_image);
+    const QRect target = m_target.isNull() ? rect() : m_target;
+    if (target.size() == m_image.size())
+        p.drawImage(target.topLeft(), m_image);
+    else
+        p.drawImage(target, m_image);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *e)

@@ -17,6 +17,8 @@ public:
     bool isEmpty() const { return m_image.isNull(); }
     void setImage(const QImage &image);
     void clear() { setImage(QImage()); }
+    // Draws the picture into this rectangle instead of over the whole control.
+    void setTargetRect(const QRect &r);
 
 Q_SIGNALS:
     void clicked();
@@ -27,6 +29,7 @@ protected:
 
 private:
     QImage m_image;
+    QRect m_target;
 };
 
 } // namespace vz

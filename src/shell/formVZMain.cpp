@@ -138,8 +138,12 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     QWidget *lowerAlpha = m_noteBookPreview->findChild<QWidget *>(QStringLiteral("Alpha"));
     QWidget *lowerClipart = m_noteBookPreview->findChild<QWidget *>(QStringLiteral("Clipart"));
     QWidget *lowerPrint = m_noteBookPreview->findChild<QWidget *>(QStringLiteral("Print"));
-    m_alphabetPage = new AlphabetPage(m_state, vzAlphabet, lowerAlpha, this);
-    m_mixPage = new MixMatchPage(m_state, lowerMix, this);
+    m_alphabetPage = new AlphabetPage(m_state, *m_characters, vzAlphabet, lowerAlpha, this);
+    m_mixPage = new MixMatchPage(m_state, *m_alphabetPage, lowerMix, this);
+    m_alphabetPage->gridClickedForMixMatch = [this](int index) {
+        if (lowerPageName() == QLatin1String("MixMatch"))
+            m_mixPage->DBAlphaGridMousedown(index);
+    };
     m_clipartPage = new ClipartPage(m_state, vzClipart, lowerClipart, this);
     m_clipPanel = new ClipboardPanel(m_pnlHideClipart->content(), lowerPrint, this);
     m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, this);
