@@ -1,0 +1,245 @@
+#include "common/Dialogs.h"
+#include "common/PictureBox.h"
+#include "common/ProgramFolder.h"
+#include "imagesets/CharacterMap.h"
+#include "imagesets/ThumbnailGrid.h"
+#include "lettering/AlphabetPage.h"
+#include "lettering/ImageStringEdit.h"
+#include "lettering/MixMatchPage.h"
+#include "platform/ShellOpen.h"
+#include "shell/AppState.h"
+#include "shell/formVZMain.h"
+
+#include "lettertestutils.h"
+
+#include <QAbstractButton>
+#include <QListWidget>
+#include <QScrollArea>
+#include <QScrollBar>
+
+using namespace vz;
+using namespace lettertest;
+
+class TestLettering : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void typingFilter();
+    void capitalsFollowSmallA();
+    void gridModeAndBinding();
+    void moreOpensSiteAndGoesBack();
+    void badFillReportsError();
+    void enterPreviewsWord();
+    void mixMatchScrollEstimate();
+    void mixMatchEditing();
+
+private:
+    int rowOf(const QString &name) const;
+    void choose(const QString &name);
+
+    std::unique_ptr<vztest::Sandbox> m_box;
+    std::unique_ptr<TfrmVZMain> m_window;
+    AlphabetPage *page() const { return m_window->alphabetPage(); }
+    TImageStringEdit *edit() const { return page()->typingBox(); }
+};
+
+void TestLettering::init()
+{
+    m_box = std::make_unique<vztest::Sandbox>();
+    const vztest::Sandbox &b = *m_box;
+    b.write("program/characters", kCharacters);
+    writeAlphabet(b, "program/Alphabets/Color/Caps", "CA",
+                  {{"A", 20, 40, Qt::red}, {"B", 20, 40, Qt::blue}, {"C", 20, 40, Qt::green}});
+    writeAlphabet(b, "program/Alphabets/Color/Lower", "ca", {{"A", 20, 40, Qt::red}, {"smalla", 20, 30, Qt::cyan}});
+    writeAlphabet(b, "program/Alphabets/Color/Fonty", "Font",
+                  {{"A", 20, 40, Qt::red}, {"smalla", 20, 30, Qt::cyan}, {"smallb", 20, 30, Qt::yellow}});
+    writeAlphabet(b, "program/Alphabets/Color/Zed", "CA", {{"A", 20, 40, Qt::red}}, "x");
+    setProgramFolder(b.path("program"));
+    m_window = std::make_unique<TfrmVZMain>(QStringList{"local"});
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestLettering::cleanup()
+{
+    m_window.reset();
+    setShellOpenHook({});
+}
+
+int TestLettering::rowOf(const QString &name) const
+{
+    QListWidget *list = page()->listAlpha();
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() == name)
+            return i;
+    return -1;
+}
+
+void TestLettering::choose(const QString &name)
+{
+    page()->selectAndChoose(rowOf(name));
+}
+
+void TestLettering::typingFilter()
+{
+    choose("Caps");
+    DialogResponder responder;
+    edit()->setFocus();
+    QTest::keyClicks(edit(), "AB!C");
+    QCOMPARE(edit()->text(), QString("ABC"));
+    QCOMPARE(responder.beeps(), 1);
+    QVERIFY(responder.messages().isEmpty());
+    // The space is always accepted, even without a space letter.
+    QTest::keyClick(edit(), Qt::Key_Space);
+    QCOMPARE(edit()->text(), QString("ABC "));
+    edit()->setText(QString(30, 'A'));
+    responder.clear();
+    QTest::keyClicks(edit(), "A");
+    QCOMPARE(edit()->text().size(), 30);
+    QCOMPARE(responder.requests().size(), 2);
+    QCOMPARE(responder.requests().at(0).kind, DialogRequest::Beep); // the beep sounds first
+    QCOMPARE(responder.messages(), QStringList{"The text may not exceed 30 characters"});
+    // Backspace and Enter are never refused.
+    responder.clear();
+    QTest::keyClick(edit(), Qt::Key_Backspace);
+    QTest::keyClick(edit(), Qt::Key_Return);
+    QCOMPARE(edit()->text().size(), 29);
+    QVERIFY(responder.requests().isEmpty());
+    // Pasted text is not filtered.
+    edit()->clear();
+    edit()->insert("xyz");
+    QCOMPARE(edit()->text(), QString("xyz"));
+}
+
+void TestLettering::capitalsFollowSmallA()
+{
+    choose("Caps");
+    QVERIFY(edit()->capitals());
+    DialogResponder responder;
+    QTest::keyClicks(edit(), "a");
+    QCOMPARE(edit()->text(), QString());
+    QCOMPARE(responder.beeps(), 1);
+    choose("Fonty");
+    QVERIFY(!edit()->capitals());
+    QTest::keyClicks(edit(), "ab");
+    QCOMPARE(edit()->text(), QString("ab"));
+}
+
+void TestLettering::gridModeAndBinding()
+{
+    choose("Caps");
+    QVERIFY(page()->allowedCodes().contains("66"));
+    QCOMPARE(page()->grid()->count(), 3);
+    // "ca" draws like "CA" but its letters are not bound (exact comparison).
+    choose("Lower");
+    QCOMPARE(page()->grid()->viewport()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(page()->grid()->count(), 2);
+    QVERIFY(page()->allowedCodes().contains("66")); // still the Caps letters
+    QVERIFY(!page()->allowedCodes().contains("97"));
+    choose("Fonty");
+    QCOMPARE(page()->grid()->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(page()->allowedCodes().contains("97"));
+    QVERIFY(!page()->allowedCodes().contains("66"));
+    QCOMPARE(m_window->state().alphabetRow, rowOf("Fonty"));
+}
+
+void TestLettering::moreOpensSiteAndGoesBack()
+{
+    // Move "Zed" (a bad Fill value) away from just above "More...".
+    m_box->write("program/Alphabets/Color/Zed/ImageSetData.qn", "Version=1\r\n");
+    page()->fillAlphabetList(m_box->path("program/Alphabets/Color"));
+    QStringList opened;
+    setShellOpenHook([&](const QString &url) { opened << url; });
+    choose("More...");
+    QCOMPARE(opened, QStringList{"https://vellozine.example/"});
+    QCOMPARE(page()->listAlpha()->currentRow(), rowOf("More...") - 1);
+    QCOMPARE(m_window->state().alphabetName, QString("Lower"));
+    QCOMPARE(m_window->state().alphabetRow, rowOf("Lower"));
+}
+
+void TestLettering::badFillReportsError()
+{
+    choose("Caps");
+    DialogResponder responder;
+    choose("Zed");
+    QCOMPARE(responder.messages(), QStringList{"'x' is not a valid integer value"});
+    QCOMPARE(m_window->state().alphabetName, QString("Zed"));
+    QCOMPARE(page()->grid()->count(), 3); // nothing of the alphabet was loaded
+}
+
+void TestLettering::enterPreviewsWord()
+{
+    choose("Caps");
+    edit()->setFocus();
+    QTest::keyClicks(edit(), "AB C");
+    QWidget *box = page()->paintBox();
+    QCOMPARE(box->width(), 0); // the preview is not redrawn while typing
+    QTest::keyClick(edit(), Qt::Key_Return);
+    // Letters 20 x 40 scaled to 57 high: round(28.5) = 28 each, no space letter.
+    QCOMPARE(box->width(), 84);
+    QCOMPARE(box->height(), 57);
+    QCOMPARE(box->y(), 11);
+}
+
+void TestLettering::mixMatchScrollEstimate()
+{
+    // Pages on their own, so that the preview panel is 400 pixels wide.
+    vztest::Sandbox box;
+    const QString folder = writeAlphabet(box, "Wide", "CA", {{"A", 100, 50, Qt::red}, {"B", 100, 50, Qt::blue}});
+    AppState state;
+    CharacterMap map;
+    map.load(box.write("characters", kCharacters));
+    QWidget mainPage, alphaPage, mixPage;
+    mainPage.resize(600, 300);
+    mixPage.resize(400, 121);
+    AlphabetPage alphabets(state, map, &mainPage, &alphaPage);
+    MixMatchPage mix(state, alphabets, &mixPage);
+    mixPage.show();
+    box.write("tree/x", "");
+    alphabets.fillAlphabetList(box.path());
+    alphabets.selectAndChoose(0);
+    QCOMPARE(alphabets.letters().count(), 2);
+    QCOMPARE(mix.previewPanel()->width(), 400);
+    QScrollBar *sb = mix.scrollBox()->horizontalScrollBar();
+    for (int i = 1; i <= 7; ++i)
+        mix.DBAlphaGridMousedown(0);
+    QCOMPARE(sb->value(), 0); // 7 x 55 = 385
+    mix.DBAlphaGridMousedown(0);
+    QCOMPARE(sb->value(), 60); // 8 x 55 = 440 > 400
+    // A click beyond the last thumbnail adds nothing.
+    mix.DBAlphaGridMousedown(5);
+    QCOMPARE(mix.composition().size(), 8);
+    QCOMPARE(mix.composition().first(), folder + "Bab_A.bmp");
+}
+
+void TestLettering::mixMatchEditing()
+{
+    choose("Caps");
+    m_window->findChild<QAbstractButton *>("btnMixMatch")->click();
+    ThumbnailGrid *grid = page()->grid();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(60, 20)); // B
+    MixMatchPage *mix = m_window->mixMatchPage();
+    QCOMPARE(mix->composition().size(), 1);
+    QVERIFY(mix->composition().first().endsWith("Bab_B.bmp"));
+    mix->btnSpace()->click(); // the last thumbnail in sort order
+    QVERIFY(mix->composition().last().endsWith("Bab_C.bmp"));
+    mix->btnNewLine()->click();
+    QCOMPARE(m_window->state().mixLineCount, 2);
+    mix->btnBackSpace()->click();
+    QCOMPARE(mix->composition().size(), 2);
+    QCOMPARE(m_window->state().mixLineCount, 2); // removing a line break keeps the count
+    QCOMPARE(mix->paintBox()->width(), 40); // B + C at their full width
+    mix->btnClear()->click();
+    QVERIFY(mix->composition().isEmpty());
+    QCOMPARE(mix->paintBox()->width(), 0);
+    QCOMPARE(m_window->state().mixLineCount, 2);
+    // On the alphabet page a grid click composes nothing.
+    m_window->findChild<QAbstractButton *>("btnAlpha")->click();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(mix->composition().isEmpty());
+}
+
+QTEST_MAIN(TestLettering)
+#include "tst_lettering.moc"

@@ -1,0 +1,150 @@
+#include "common/VzError.h"
+#include "imagesets/CharacterMap.h"
+#include "imagesets/Letters.h"
+#include "lettering/WordRenderer.h"
+
+#include "lettertestutils.h"
+
+using namespace vz;
+using namespace lettertest;
+
+class TestWordRenderer : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void typedWord_data();
+    void typedWord();
+    void typedWordTopAligned();
+    void composition_data();
+    void composition();
+    void compositionFailsOnMissingFile();
+    void preview_data();
+    void preview();
+    void writesOnlyIntoExistingFolders();
+};
+
+namespace {
+
+// Binds letters of the given sizes (name -> size) through a character map.
+struct Bound
+{
+    vztest::Sandbox box;
+    CharacterMap map;
+    QStringList allowed;
+    Bound(const QList<Letter> &letters, const QByteArray &characters = kCharacters)
+    {
+        map.load(box.write("characters", characters));
+        const QString folder = writeAlphabet(box, "abc", "CA", letters);
+        LoadAlphabetLetters(map, letterFiles(folder), allowed);
+    }
+};
+
+} // namespace
+
+void TestWordRenderer::typedWord_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("unknown characters only") << "xyz?" << QSize(0, 0);
+    QTest::newRow("letters") << "AB" << QSize(50, 60);
+    QTest::newRow("repeated letter") << "AAA" << QSize(60, 40);
+    QTest::newRow("unknown skipped, takes no room") << "AxB" << QSize(50, 60);
+    QTest::newRow("space without space letter") << "A B" << QSize(50, 60);
+    QTest::newRow("empty") << "" << QSize(0, 0);
+}
+
+void TestWordRenderer::typedWord()
+{
+    QFETCH(QString, text);
+    QFETCH(QSize, size);
+    Bound b({{"A", 20, 40, Qt::red}, {"B", 30, 60, Qt::blue}});
+    const QImage word = renderTypedWordBitmap(text, b.map);
+    QCOMPARE(QSize(word.width(), word.height()), size);
+}
+
+void TestWordRenderer::typedWordTopAligned()
+{
+    Bound b({{"A", 20, 40, Qt::red}, {"B", 30, 60, Qt::blue}, {"SPACE", 10, 60, Qt::green}});
+    const QImage word = renderTypedWordBitmap("A B", b.map);
+    QCOMPARE(word.size(), QSize(60, 60));
+    QCOMPARE(word.pixelColor(5, 5), QColor(Qt::red));
+    QCOMPARE(word.pixelColor(5, 45), QColor(Qt::white)); // below the shorter letter
+    QCOMPARE(word.pixelColor(25, 45), QColor(Qt::green)); // the space letter
+    QCOMPARE(word.pixelColor(40, 59), QColor(Qt::blue));
+}
+
+void TestWordRenderer::composition_data()
+{
+    QTest::addColumn<QStringList>("entries"); // letter names or NewLine
+    QTest::addColumn<int>("lineSpace");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("secondLineTop"); // -1: not checked
+    // A second line as wide as the first makes the picture one letter wider.
+    QTest::newRow("two lines, line space 30") << QStringList{"A", "NewLine", "A"} << 30 << QSize(100, 100) << 50;
+    QTest::newRow("line space 0 overlaps") << QStringList{"A", "NewLine", "A"} << 0 << QSize(100, 70) << 20;
+    QTest::newRow("line space 150") << QStringList{"A", "NewLine", "A"} << 150 << QSize(100, 220) << 170;
+    QTest::newRow("width rule 40+40 / 45+45") << QStringList{"B", "B", "NewLine", "C", "C"} << 30 << QSize(125, 100) << -1;
+    QTest::newRow("leading line break, 30") << QStringList{"NewLine", "A"} << 30 << QSize(50, 50) << -1;
+    QTest::newRow("leading line break, 0") << QStringList{"NewLine", "A"} << 0 << QSize(50, 50) << -1;
+    QTest::newRow("line breaks only") << QStringList{"NewLine", "NewLine"} << 10 << QSize(0, 0) << -1;
+}
+
+void TestWordRenderer::composition()
+{
+    QFETCH(QStringList, entries);
+    QFETCH(int, lineSpace);
+    QFETCH(QSize, size);
+    QFETCH(int, secondLineTop);
+    vztest::Sandbox box;
+    const QString folder = writeAlphabet(box, "abc", "CA",
+                                         {{"A", 50, 50, Qt::red}, {"B", 40, 50, Qt::blue}, {"C", 45, 50, Qt::green}});
+    QStringList paths;
+    for (const QString &e : entries)
+        paths << (e == "NewLine" ? e : folder + "Bab_" + e + ".bmp");
+    const QImage picture = renderCompositionBitmap(paths, lineSpace);
+    QCOMPARE(QSize(picture.width(), picture.height()), size);
+    if (secondLineTop >= 0) {
+        QCOMPARE(picture.pixelColor(10, secondLineTop), QColor(Qt::red));
+        if (secondLineTop > 50)
+            QCOMPARE(picture.pixelColor(10, secondLineTop - 1), QColor(Qt::white));
+    }
+    if (size == QSize(125, 100)) // a white margin right of the widest line
+        QCOMPARE(picture.pixelColor(110, 10), QColor(Qt::white));
+}
+
+void TestWordRenderer::compositionFailsOnMissingFile()
+{
+    QVERIFY_THROWS_EXCEPTION(VzError, renderCompositionBitmap({"/nonexistent/x.bmp"}, 30));
+}
+
+void TestWordRenderer::preview_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("drawn");
+    QTest::newRow("28.5 to 28") << 57 << 28;
+    QTest::newRow("29.5 to 30") << 59 << 30;
+}
+
+void TestWordRenderer::preview()
+{
+    QFETCH(int, width);
+    QFETCH(int, drawn);
+    Bound b({{"A", width, 114, Qt::red}});
+    const QImage img = DrawWordPreview("AA", b.map, 57);
+    QCOMPARE(img.size(), QSize(2 * drawn, 57));
+    QVERIFY(DrawWordPreview("", b.map, 57).isNull());
+}
+
+void TestWordRenderer::writesOnlyIntoExistingFolders()
+{
+    Bound b({{"A", 20, 40, Qt::red}});
+    const QString file = b.box.path("word.bmp");
+    RenderTypedWord("AA", b.map, WordKind::Bitmap, false, file);
+    QImage back(file);
+    QCOMPARE(back.size(), QSize(40, 40));
+    RenderTypedWord("AA", b.map, WordKind::Bitmap, false, b.box.path("missing/word.bmp"));
+    QVERIFY(!QFile::exists(b.box.path("missing/word.bmp")));
+}
+
+QTEST_MAIN(TestWordRenderer)
+#include "tst_wordrenderer.moc"
