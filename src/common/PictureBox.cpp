@@ -10,9 +10,9 @@ PictureBox::PictureBox(QWidget *parent)
 {
 }
 
-void PictureBox::setImage(const QImage &image)
+void PictureBox::setPicture(const Picture &picture)
 {
-    m_image = image;
+    m_picture = picture;
     update();
 }
 
@@ -24,15 +24,11 @@ void PictureBox::setTargetRect(const QRect &r)
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    if (m_image.isNull())
+    if (m_picture.isNull())
         return;
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QRect target = m_target.isNull() ? rect() : m_target;
-    if (target.size() == m_image.size())
-        p.drawImage(target.topLeft(), m_image);
-    else
-        p.drawImage(target, m_image);
+    m_picture.draw(p, m_target.isNull() ? QRectF(rect()) : QRectF(m_target));
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *e)

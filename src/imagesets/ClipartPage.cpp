@@ -15,7 +15,6 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,14 +55,9 @@ bool isMetafileName(const QString &path)
 
 } // namespace
 
-QImage loadClipartImage(const QString &path)
+Picture loadClipartImage(const QString &path)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw FileError(QStringLiteral("Cannot load the picture \"%1\": %2").arg(path, reader.errorString()));
-    return image;
+    return Picture::fromFile(path);
 }
 
 ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage, QObject *parent)
@@ -305,7 +299,7 @@ void ClipartPage::showImage()
         return;
     const QString path = m_setFolders.folderOf(m_table.set(index)) + m_table.fileName(index);
     try {
-        m_mainImage->setImage(loadClipartImage(path));
+        m_mainImage->setPicture(loadClipartImage(path));
     } catch (const VzError &e) {
         VzApplication::reportError(e.message());
         return;
@@ -321,8 +315,8 @@ void ClipartPage::showImage()
 
 void ClipartPage::fitMainImage()
 {
-    const QImage &img = m_mainImage->image();
-    if (const auto r = fitPictureRect(img.width(), img.height(), m_panelImageInner->rect()))
+    const Picture &pic = m_mainImage->picture();
+    if (const auto r = fitPictureRect(pic.width(), pic.height(), m_panelImageInner->rect()))
         m_mainImage->setGeometry(*r);
 }
 

@@ -2,6 +2,7 @@
 
 #include "imagesets/ClipartTree.h"
 #include "imagesets/ThumbnailTable.h"
+#include "imaging/Picture.h"
 
 #include <QObject>
 
@@ -83,6 +84,6 @@ private:
 };
 
 // Reads an image file for display; raises FileError when it cannot be read.
-QImage loadClipartImage(const QString &path);
+Picture loadClipartImage(const QString &path);
 
 } // namespace vz

@@ -4,6 +4,7 @@
 #include "common/SplitFields.h"
 #include "imagesets/CharacterMap.h"
 #include "imagesets/LetterThumbnail.h"
+#include "imaging/ImageLoader.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,13 +18,13 @@ QString TCompleteLetter::fileName() const
     return QFileInfo(m_path).fileName();
 }
 
-const QImage *LetterPicture(TCompleteLetter &letter)
+const Picture *LetterPicture(TCompleteLetter &letter)
 {
     if (!letter.m_picture) {
-        QImage image = loadLetterImage(letter.m_path);
-        if (image.isNull())
+        Picture picture = LetterPicture(letter.m_path);
+        if (picture.isNull())
             return nullptr;
-        letter.m_picture = std::move(image);
+        letter.m_picture = std::move(picture);
     }
     return &*letter.m_picture;
 }

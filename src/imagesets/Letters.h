@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/Picture.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -22,14 +24,15 @@ public:
     bool hasPicture() const { return m_picture.has_value(); }
 
 private:
-    friend const QImage *LetterPicture(TCompleteLetter &letter);
+    friend const Picture *LetterPicture(TCompleteLetter &letter);
     QString m_path;
-    std::optional<QImage> m_picture;
+    std::optional<Picture> m_picture;
 };
 
-// The letter's picture, loaded on first use; none when the file cannot be
-// loaded (the next call tries again).
-const QImage *LetterPicture(TCompleteLetter &letter);
+// The letter's picture (a metafile for ".WMF" files, else a bitmap), loaded
+// on first use; none when the file cannot be loaded (the next call tries
+// again).
+const Picture *LetterPicture(TCompleteLetter &letter);
 
 // The letter files of an alphabet folder: files directly in it (hidden ones
 // too) with the extension WMF, BMP, JPG or GIF in any case, by full path,

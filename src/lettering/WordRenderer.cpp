@@ -4,13 +4,15 @@
 #include "common/VzError.h"
 #include "imagesets/CharacterMap.h"
 #include "imagesets/Letters.h"
+#include "imaging/ImageLoader.h"
+#include "metafile/WmfGenerator.h"
+#include "platform/SystemClipboard.h"
 
-#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImageReader>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -19,28 +21,32 @@ namespace vz {
 namespace {
 
 // The letters a typed text draws, in order.
-QList<const QImage *> drawnLetters(const QString &text, CharacterMap &map)
+QList<const Picture *> drawnLetters(const QString &text, CharacterMap &map)
 {
-    QList<const QImage *> out;
+    QList<const Picture *> out;
     for (QChar c : text) {
         if (c.unicode() > 255)
             continue;
         TCompleteLetter *letter = map.letter(CharacterMap::codeText(uchar(c.unicode())));
         if (!letter)
             continue;
-        if (const QImage *img = LetterPicture(*letter))
-            out.append(img);
+        if (const Picture *pic = LetterPicture(*letter))
+            out.append(pic);
     }
     return out;
 }
 
-// A composition entry as a bitmap.
+// A composition entry as a bitmap. A metafile letter is drawn at its own
+// size in pixels on white, so compositions work alike with every alphabet.
 QImage loadEntry(const QString &path)
 {
-    QImageReader reader(path);
-    QImage img = reader.read();
+    const Picture::Kind kind = Picture::kindForExtension(QFileInfo(path).suffix());
+    if (kind == Picture::Kind::Metafile || kind == Picture::Kind::EnhancedMetafile)
+        return Picture::fromFile(path).render();
+    QImage img;
+    LoadImageAsBitmap(path, img);
     if (img.isNull())
-        throw FileError(QStringLiteral("Cannot load the picture \"%1\": %2").arg(path, reader.errorString()));
+        throw FileError(QStringLiteral("Cannot load the picture \"%1\".").arg(path));
     return img;
 }
 
@@ -49,6 +55,15 @@ QImage whiteImage(int w, int h)
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::white);
     return img;
+}
+
+// The screen is the reference device of metafile words.
+int screenResolution()
+{
+    if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        if (const QScreen *s = app->primaryScreen())
+            return qRound(s->logicalDotsPerInch());
+    return 96;
 }
 
 bool folderExists(const QString &fileName)
@@ -68,9 +83,9 @@ void writeBmp(const QImage &img, const QString &fileName)
 
 QImage renderTypedWordBitmap(const QString &text, CharacterMap &map)
 {
-    const QList<const QImage *> letters = drawnLetters(text, map);
+    const QList<const Picture *> letters = drawnLetters(text, map);
     int w = 0, h = 0;
-    for (const QImage *l : letters) {
+    for (const Picture *l : letters) {
         w += l->width();
         h = std::max(h, l->height());
     }
@@ -79,11 +94,40 @@ QImage renderTypedWordBitmap(const QString &text, CharacterMap &map)
     QImage out = whiteImage(w, h);
     QPainter p(&out);
     int x = 0;
-    for (const QImage *l : letters) {
-        p.drawImage(x, 0, *l);
+    for (const Picture *l : letters) {
+        l->draw(p, QRectF(x, 0, l->width(), l->height()));
         x += l->width();
     }
     return out;
+}
+
+Picture renderTypedWordMetafile(const QString &text, CharacterMap &map, int screenDpi)
+{
+    const QList<const Picture *> letters = drawnLetters(text, map);
+    // Physical sizes in hundredths of a millimetre, starting from 1 x 1.
+    qint64 physW = 1, physH = 1;
+    for (const Picture *l : letters) {
+        physW += l->physicalSize().width();
+        physH = std::max<qint64>(physH, l->physicalSize().height());
+    }
+    physW *= 8;
+    physH *= 8;
+    const int pxW = std::max(1, roundHalfEven(double(physW) * screenDpi / 2540.0));
+    const int pxH = std::max(1, roundHalfEven(double(physH) * screenDpi / 2540.0));
+    mf::WmfGenerator generator;
+    generator.setResolution(screenDpi);
+    generator.setSize(QSize(pxW, pxH));
+    {
+        QPainter p(&generator);
+        int x = 0;
+        for (const Picture *l : letters) {
+            l->draw(p, QRectF(x, 0, 8 * l->width(), 8 * l->height()));
+            x += 8 * l->width();
+        }
+    }
+    Picture word = Picture::fromBytes(generator.data(), Picture::Kind::Metafile);
+    word.setSize(QSize(pxW / 16, pxH / 16));
+    return word;
 }
 
 QImage renderCompositionBitmap(const QStringList &entries, int lineSpace)
@@ -126,10 +170,10 @@ QImage DrawWordPreview(const QString &text, CharacterMap &map, int height)
 {
     if (text.isEmpty() || height <= 0)
         return QImage();
-    struct Placed { const QImage *img; int width; };
+    struct Placed { const Picture *pic; int width; };
     QList<Placed> placed;
     int total = 0;
-    for (const QImage *l : drawnLetters(text, map)) {
+    for (const Picture *l : drawnLetters(text, map)) {
         if (l->height() == 0)
             continue;
         const double factor = double(height) / double(l->height());
@@ -144,7 +188,7 @@ QImage DrawWordPreview(const QString &text, CharacterMap &map, int height)
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     int x = 0;
     for (const Placed &pl : placed) {
-        p.drawImage(QRect(x, 0, pl.width, height), *pl.img);
+        pl.pic->draw(p, QRectF(x, 0, pl.width, height));
         x += pl.width;
     }
     return out;
@@ -152,11 +196,18 @@ QImage DrawWordPreview(const QString &text, CharacterMap &map, int height)
 
 void RenderTypedWord(const QString &text, CharacterMap &map, WordKind kind, bool copyToClipboard, const QString &fileName)
 {
-    Q_UNUSED(kind);
+    if (kind == WordKind::Metafile) {
+        const Picture word = renderTypedWordMetafile(text, map, screenResolution());
+        if (copyToClipboard)
+            SystemClipboard::putPicture(word);
+        if (folderExists(fileName))
+            word.saveToFile(fileName);
+        return;
+    }
     const QImage word = renderTypedWordBitmap(text, map);
     writeBmp(word, fileName);
     if (copyToClipboard && !word.isNull())
-        QGuiApplication::clipboard()->setImage(word);
+        SystemClipboard::putBitmap(word);
 }
 
 QImage RenderComposition(const QStringList &entries, int lineSpace, bool copyToClipboard, const QString &fileName)
@@ -164,7 +215,7 @@ QImage RenderComposition(const QStringList &entries, int lineSpace, bool copyToC
     const QImage picture = renderCompositionBitmap(entries, lineSpace);
     writeBmp(picture, fileName);
     if (copyToClipboard && !picture.isNull())
-        QGuiApplication::clipboard()->setImage(picture);
+        SystemClipboard::putBitmap(picture);
     return picture;
 }
 

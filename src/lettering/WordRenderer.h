@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/Picture.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -18,6 +20,12 @@ inline const QString kNewLine = QStringLiteral("NewLine");
 // whose letter has no picture) draw nothing and take no room; a text with
 // none gives a null image (0 x 0).
 QImage renderTypedWordBitmap(const QString &text, CharacterMap &map);
+
+// The typed text as a metafile: each letter's metafile stretched side by
+// side at eight times its size in pixels on a metafile eight times the sum of
+// their physical sizes, whose size in pixels is then set to a sixteenth (so
+// its physical size is about half that of the letters side by side).
+Picture renderTypedWordMetafile(const QString &text, CharacterMap &map, int screenDpi = 96);
 
 // The bitmap of a composition: file entries loaded as bitmaps and placed left
 // to right, "NewLine" entries starting a new line `lineSpace - 30` pixels

@@ -200,7 +200,7 @@ void TestClipartPage::showImageAndStatus()
     QCOMPARE(page()->statusText(), QString("Help: vellozine.example/help"));
     clickCell(0, 1); // Cat.bmp, bear.bmp, dog.bmp in file name order
     PictureBox *img = page()->mainImage();
-    QCOMPARE(img->image().size(), QSize(120, 60));
+    QCOMPARE(img->picture().size(), QSize(120, 60));
     QCOMPARE(page()->statusText(), QString("Cat"));
     QCOMPARE(m_window->state().clipartPath, m_box->path("program/Images/Color/Animals/Cat.bmp"));
     // Fitted into its white box, inset by 3.

@@ -165,10 +165,10 @@ void TestLetters::pictureOnFirstUse()
     // Qt writes no GIF: a 3 x 2 red one.
     box.write(QStringLiteral("Bab_A.gif"),
               QByteArray::fromHex("47494638396103000200f00000ff000000000021f90400000000002c0000000003000200000202845f003b"));
-    const QImage *p = LetterPicture(missing);
+    const Picture *p = LetterPicture(missing);
     QVERIFY(p);
     QCOMPARE(p->size(), QSize(3, 2));
-    QCOMPARE(p->pixel(1, 1), qRgb(255, 0, 0));
+    QCOMPARE(p->image().pixel(1, 1), qRgb(255, 0, 0));
     QCOMPARE(LetterPicture(missing), p);
 
     for (const char *fmt : {"BMP", "JPG"}) {

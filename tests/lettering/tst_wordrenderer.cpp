@@ -2,6 +2,9 @@
 #include "imagesets/CharacterMap.h"
 #include "imagesets/Letters.h"
 #include "lettering/WordRenderer.h"
+#include "metafile/WmfGenerator.h"
+
+#include <QPainter>
 
 #include "lettertestutils.h"
 
@@ -21,6 +24,8 @@ private Q_SLOTS:
     void preview_data();
     void preview();
     void writesOnlyIntoExistingFolders();
+    void metafileWord();
+    void compositionDrawsMetafileLetters();
 };
 
 namespace {
@@ -144,6 +149,57 @@ void TestWordRenderer::writesOnlyIntoExistingFolders()
     QCOMPARE(back.size(), QSize(40, 40));
     RenderTypedWord("AA", b.map, WordKind::Bitmap, false, b.box.path("missing/word.bmp"));
     QVERIFY(!QFile::exists(b.box.path("missing/word.bmp")));
+}
+
+namespace {
+
+// A metafile letter of w x h pixels at 96 per inch: a filled rectangle.
+QByteArray wmfLetter(int w, int h, const QColor &c)
+{
+    vz::mf::WmfGenerator gen;
+    gen.setSize(QSize(w, h));
+    {
+        QPainter p(&gen);
+        p.fillRect(QRect(0, 0, w, h), c);
+    }
+    return gen.data();
+}
+
+} // namespace
+
+void TestWordRenderer::metafileWord()
+{
+    vztest::Sandbox box;
+    CharacterMap map;
+    map.load(box.write("characters", kCharacters));
+    // Letters about 2 cm wide (76 pixels at 96 per inch).
+    box.write("wmf/Bab_A.wmf", wmfLetter(76, 38, Qt::red));
+    box.write("wmf/Bab_B.wmf", wmfLetter(76, 38, Qt::blue));
+    QStringList allowed;
+    LoadAlphabetLetters(map, letterFiles(box.path("wmf")), allowed);
+    const Picture a = *LetterPicture(*map.letter("65"));
+    QVERIFY(qAbs(a.physicalSize().width() - 2000) < 30);
+    const Picture word = renderTypedWordMetafile("AB", map, 96);
+    QCOMPARE(word.kind(), Picture::Kind::Metafile);
+    const int sum = 2 * a.physicalSize().width();
+    QVERIFY2(qAbs(word.physicalSize().width() - sum / 2) < sum / 20, qPrintable(QString::number(word.physicalSize().width())));
+    // Written as a placeable metafile that reads back and draws both letters.
+    const QString file = box.path("word.wmf");
+    RenderTypedWord("AB", map, WordKind::Metafile, false, file);
+    const Picture back = Picture::fromFile(file);
+    QCOMPARE(back.kind(), Picture::Kind::Metafile);
+    const QImage img = back.render(QSize(152, 38));
+    QCOMPARE(img.pixelColor(30, 19), QColor(Qt::red));
+    QCOMPARE(img.pixelColor(120, 19), QColor(Qt::blue));
+}
+
+void TestWordRenderer::compositionDrawsMetafileLetters()
+{
+    vztest::Sandbox box;
+    const QString a = box.write("Bab_A.wmf", wmfLetter(40, 20, Qt::red));
+    const QImage pic = renderCompositionBitmap({a, a}, 30);
+    QCOMPARE(pic.size(), QSize(80, 20));
+    QCOMPARE(pic.pixelColor(60, 10), QColor(Qt::red));
 }
 
 QTEST_MAIN(TestWordRenderer)
