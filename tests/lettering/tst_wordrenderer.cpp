@@ -5,6 +5,7 @@
 #include "metafile/WmfGenerator.h"
 
 #include <QPainter>
+#include <QProcess>
 
 #include "lettertestutils.h"
 
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void writesOnlyIntoExistingFolders();
     void metafileWord();
     void compositionDrawsMetafileLetters();
+    void vztoolRenders();
 };
 
 namespace {
@@ -200,6 +202,30 @@ void TestWordRenderer::compositionDrawsMetafileLetters()
     const QImage pic = renderCompositionBitmap({a, a}, 30);
     QCOMPARE(pic.size(), QSize(80, 20));
     QCOMPARE(pic.pixelColor(60, 10), QColor(Qt::red));
+}
+
+void TestWordRenderer::vztoolRenders()
+{
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR) + "/vztool";
+    if (!QFile::exists(tool))
+        QSKIP("vztool not built");
+    vztest::Sandbox box;
+    box.write("characters", kCharacters);
+    const QString folder = writeAlphabet(box, "abc", "CA", {{"A", 20, 40, Qt::red}, {"B", 30, 60, Qt::blue}});
+    auto run = [&](const QStringList &args) {
+        QProcess p;
+        p.start(tool, args);
+        p.waitForFinished(60000);
+        return p.exitCode();
+    };
+    QCOMPARE(run({"render", "word", "--characters", box.path("characters"), "--alphabet", folder, "ABx", box.path("w.bmp")}), 0);
+    QCOMPARE(QImage(box.path("w.bmp")).size(), QSize(50, 60));
+    QCOMPARE(run({"render", "mix", "--line-space", "0", box.path("m.bmp"), folder + "Bab_A.bmp", "NewLine", folder + "Bab_B.bmp"}), 0);
+    QCOMPARE(QImage(box.path("m.bmp")).size(), QSize(50, 60));
+    // Nothing to draw, bad arguments.
+    QCOMPARE(run({"render", "word", "--characters", box.path("characters"), "--alphabet", folder, "xyz", box.path("n.bmp")}), 1);
+    QCOMPARE(run({"render", "mix", box.path("m2.bmp"), box.path("missing.bmp")}), 1);
+    QCOMPARE(run({"render", "word", "A"}), 2);
 }
 
 QTEST_MAIN(TestWordRenderer)
