@@ -59,7 +59,7 @@ BENCHMARK(BM_MakeLetterThumbnail)->Unit(benchmark::kMillisecond);
 
 void BM_ResampleOnly(benchmark::State &state)
 {
-    const vz::FastBmp src = vz::FastBmp::fromImage(vz::loadLetterImage(benchImages().first()));
+    const vz::FastBmp src = vz::FastBmp::fromImage(vz::thumbnailSourceImage(benchImages().first()));
     const QSize size = vz::letterThumbnailSize(src.width(), src.height());
     for (auto _ : state) {
         const vz::FastBmp out = vz::Resample(src, size.width(), size.height());
@@ -72,7 +72,7 @@ void BM_DecodeOnly(benchmark::State &state)
 {
     const QString file = benchImages().first();
     for (auto _ : state) {
-        const QImage img = vz::loadLetterImage(file);
+        const QImage img = vz::thumbnailSourceImage(file);
         benchmark::DoNotOptimize(img.constBits());
     }
 }

@@ -5,31 +5,26 @@
 #include "common/VzError.h"
 #include "imagesets/ThumbnailTable.h"
 #include "imaging/FastImage.h"
+#include "imaging/Picture.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QPainter>
 
 namespace vz {
 
-QImage loadLetterImage(const QString &path)
+QImage thumbnailSourceImage(const QString &path)
 {
-    QImageReader reader(path);
-    reader.setDecideFormatFromContent(true);
-    QImage image = reader.read();
-    if (image.isNull())
-        return image;
-    const bool bmp = QFileInfo(path).suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0;
-    if (image.hasAlphaChannel() && !bmp) {
-        QImage onWhite(image.size(), QImage::Format_RGB32);
-        onWhite.fill(Qt::white);
-        QPainter p(&onWhite);
-        p.drawImage(0, 0, image);
-        p.end();
-        return onWhite;
-    }
-    return image;
+    const Picture picture = Picture::fromFile(path);
+    if (picture.kind() == Picture::Kind::Bitmap)
+        return picture.image();
+    // An opaque raster drawn on white is itself: skip the drawing.
+    const QImage raster = picture.image();
+    if (!raster.isNull() && !raster.hasAlphaChannel())
+        return raster;
+    const QImage drawn = picture.render();
+    if (drawn.isNull())
+        throw FileError(QStringLiteral("Cannot draw the picture \"%1\".").arg(path));
+    return drawn;
 }
 
 QSize letterThumbnailSize(int width, int height, int side)
@@ -57,10 +52,7 @@ QImage makeThumbnailFromImage(const QImage &image, int side)
 
 QImage MakeLetterThumbnail(const QString &path, int side)
 {
-    const QImage image = loadLetterImage(path);
-    if (image.isNull())
-        throw FileError(QStringLiteral("Cannot read the image \"%1\".").arg(path));
-    return makeThumbnailFromImage(image, side);
+    return makeThumbnailFromImage(thumbnailSourceImage(path), side);
 }
 
 void RebuildLetterCatalog(const QString &folderIn, ThumbnailData &table)

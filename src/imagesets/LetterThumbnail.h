@@ -11,10 +11,10 @@ class ThumbnailData;
 // The side of a thumbnail cell.
 constexpr int kThumbnailSide = 55;
 
-// Reads a letter or clip-art image file (BMP, JPEG, GIF) into an image.
-// Returns a null image when the file cannot be read. Transparent parts are
-// put on white, as when a picture is drawn onto a new bitmap.
-QImage loadLetterImage(const QString &path);
+// The image a thumbnail is made from: a BMP file as its bitmap; any other
+// picture (JPEG, GIF, metafile) drawn at its own size onto a new white
+// bitmap. Raises FileError when the file cannot be read.
+QImage thumbnailSourceImage(const QString &path);
 
 // The size an image of w x h takes in a thumbnail of `side`.
 QSize letterThumbnailSize(int width, int height, int side = kThumbnailSide);

@@ -3,7 +3,6 @@
 #include "common/ProgramFolder.h"
 #include "common/SplitFields.h"
 #include "imagesets/CharacterMap.h"
-#include "imagesets/LetterThumbnail.h"
 #include "imaging/ImageLoader.h"
 
 #include <QDir>

@@ -2,7 +2,6 @@
 
 #include "imaging/Picture.h"
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -29,9 +28,9 @@ private:
     std::optional<Picture> m_picture;
 };
 
-// The letter's picture (a metafile for ".WMF" files, else a bitmap), loaded
-// on first use; none when the file cannot be loaded (the next call tries
-// again).
+// The letter's picture (a metafile for a ".WMF" file, else a bitmap),
+// loaded on first use; none when the file cannot be loaded (the next call
+// tries again).
 const Picture *LetterPicture(TCompleteLetter &letter);
 
 // The letter files of an alphabet folder: files directly in it (hidden ones

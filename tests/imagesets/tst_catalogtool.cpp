@@ -68,6 +68,10 @@ void TestCatalogTool::buildAndDump()
     box.write("set/" + longName, bmp(QSize(5, 5)));
     box.write("set/sub/deep.bmp", bmp(QSize(5, 5)));
 
+    const QString wmf = vztest::testDataDir() + "metafiles/ant.wmf";
+    const bool withMetafile = !vztest::testDataDir().isEmpty() && QFile::exists(wmf);
+    if (withMetafile)
+        QVERIFY(QFile::copy(wmf, box.path("set/ant.wmf")));
     run({"catalog", "build", box.path("set"), "--set", "Farm", "--category", "On the farm"});
     QVERIFY(m_err.contains("broken.jpg"));
     QVERIFY(m_err.contains("longer than 40"));
@@ -75,7 +79,9 @@ void TestCatalogTool::buildAndDump()
     QVERIFY(qn.open(QIODevice::ReadOnly));
     QCOMPARE(qn.readAll(), QByteArray("Name=On the farm\r\nDescription=\r\nSet=Farm\r\n"));
 
-    const QStringList lines = run({"catalog", "dump", box.path("set/Images.catalog")});
+    QStringList lines = run({"catalog", "dump", box.path("set/Images.catalog")});
+    if (withMetafile)
+        QCOMPARE(lines.takeAt(0), "ant.wmf\tant\tFarm\tant\t55x55");
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0], "apple.BMP\tapple\tFarm\tapple\t55x55");
     QCOMPARE(lines[1], "Old_Barn-door.bmp\tOld Barn door\tFarm\told\\r\\nbarn\\r\\ndoor\\r\\nfarm\\r\\nRed Barn\t55x55");

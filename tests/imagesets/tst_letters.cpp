@@ -177,6 +177,24 @@ void TestLetters::pictureOnFirstUse()
     }
     TCompleteLetter broken(box.write(QStringLiteral("x_C.bmp"), "BM not really"));
     QVERIFY(!LetterPicture(broken));
+
+    // A metafile letter stays a metafile; its thumbnail is drawn from it.
+    const QString wmf = vztest::testDataDir() + QStringLiteral("metafiles/ant.wmf");
+    if (vztest::testDataDir().isEmpty() || !QFile::exists(wmf))
+        QSKIP("no sample metafiles");
+    TCompleteLetter meta(wmf);
+    QVERIFY(LetterPicture(meta));
+    QVERIFY(LetterPicture(meta)->isMetafile());
+    const QImage thumb = MakeLetterThumbnail(wmf);
+    QCOMPARE(thumb.size(), QSize(55, 55));
+    int drawn = 0;
+    const QImage t32 = thumb.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < t32.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(t32.constScanLine(y));
+        for (int x = 0; x < t32.width(); ++x)
+            drawn += (row[x] & 0xffffff) != 0xffffff;
+    }
+    QVERIFY(drawn > 20);
 }
 
 void TestLetters::rebuildCatalog()
