@@ -1,0 +1,305 @@
+#include "imaging/RasterImage.h"
+
+#include "common/VzError.h"
+#include "testutils.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QProcess>
+#include <QtEndian>
+
+#include <functional>
+
+using namespace vz;
+
+using Operation = std::function<void(RasterImage &)>;
+Q_DECLARE_METATYPE(Operation)
+
+namespace {
+
+QImage testImage(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto *p = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            p[x] = qRgb(x * 40 % 256, y * 70 % 256, (x * y * 13) % 256);
+    }
+    return img;
+}
+
+QByteArray encoded(const QImage &img, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, format).write(img);
+    return bytes;
+}
+
+// Reads an uncompressed bottom-up 24-bit BMP the plain way, as any other
+// program would: fixed header fields, rows padded to four bytes.
+QImage readPlainBmp24(const QByteArray &b)
+{
+    if (b.size() < 54 || !b.startsWith("BM"))
+        return {};
+    const auto u16 = [&](int o) { return qFromLittleEndian<quint16>(b.constData() + o); };
+    const auto u32 = [&](int o) { return qFromLittleEndian<quint32>(b.constData() + o); };
+    const auto s32 = [&](int o) { return qFromLittleEndian<qint32>(b.constData() + o); };
+    const qint64 offset = u32(10), w = s32(18), h = s32(22);
+    if (u32(14) < 40 || u16(26) != 1 || u16(28) != 24 || u32(30) != 0 || w <= 0 || h <= 0)
+        return {};
+    const qint64 stride = (w * 3 + 3) / 4 * 4;
+    if (offset + stride * h > b.size())
+        return {};
+    QImage img(int(w), int(h), QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        const auto *src = reinterpret_cast<const uchar *>(b.constData() + offset + stride * (h - 1 - y));
+        auto *dst = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            dst[x] = qRgb(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+    }
+    return img;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestRasterImage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void emptyRaises_data();
+    void emptyRaises();
+    void saveIsPlain24BitBmp_data();
+    void saveIsPlain24BitBmp();
+    void loadFormats();
+    void badFilesKeepTheImage_data();
+    void badFilesKeepTheImage();
+    void failedSaveKeepsTheFile();
+    void bitmapIsACopy();
+    void valuesOutOfRange();
+    void copyToSystemClipboard();
+    void deleteEmpties();
+    void commandLine();
+};
+
+void TestRasterImage::emptyRaises_data()
+{
+    QTest::addColumn<Operation>("operation");
+    QTest::newRow("Save") << Operation([](RasterImage &r) { r.Save(QStringLiteral("/tmp/never-written.bmp")); });
+    QTest::newRow("Copy") << Operation([](RasterImage &r) { r.Copy(); });
+    QTest::newRow("Hue") << Operation([](RasterImage &r) { r.Hue(90); });
+    QTest::newRow("Saturation") << Operation([](RasterImage &r) { r.Saturation(0); });
+    QTest::newRow("Intensity") << Operation([](RasterImage &r) { r.Intensity(10); });
+    QTest::newRow("Contrast") << Operation([](RasterImage &r) { r.Contrast(10); });
+    QTest::newRow("Sharpen") << Operation([](RasterImage &r) { r.Sharpen(10); });
+    QTest::newRow("Median") << Operation([](RasterImage &r) { r.Median(3); });
+    QTest::newRow("Flip") << Operation([](RasterImage &r) { r.Flip(); });
+    QTest::newRow("Reverse") << Operation([](RasterImage &r) { r.Reverse(); });
+}
+
+void TestRasterImage::emptyRaises()
+{
+    QFETCH(Operation, operation);
+    RasterImage empty;
+    QVERIFY(empty.isEmpty());
+    QVERIFY(empty.Bitmap().isNull());
+    QVERIFY_THROWS_EXCEPTION(ImageError, operation(empty));
+    QVERIFY(!QFile::exists(QStringLiteral("/tmp/never-written.bmp")));
+
+    // Emptied by a null bitmap as well.
+    RasterImage emptied;
+    emptied.setBitmap(testImage(3, 3));
+    emptied.setBitmap(QImage());
+    QVERIFY_THROWS_EXCEPTION(ImageError, operation(emptied));
+}
+
+void TestRasterImage::saveIsPlain24BitBmp_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<int>("quality");
+    // Odd widths need row padding.
+    QTest::newRow("RGB32, width 5") << testImage(5, 3) << int(RasterImage::kQualityUserFile);
+    QTest::newRow("RGB888, width 7") << testImage(7, 4).convertToFormat(QImage::Format_RGB888)
+                                     << int(RasterImage::kQualityTemporary);
+    QTest::newRow("ARGB32 with alpha") << testImage(6, 2).convertToFormat(QImage::Format_ARGB32)
+                                       << int(RasterImage::kQualityUserFile);
+    QTest::newRow("indexed") << testImage(9, 9).convertToFormat(QImage::Format_Indexed8)
+                             << int(RasterImage::kQualityTemporary);
+}
+
+void TestRasterImage::saveIsPlain24BitBmp()
+{
+    QFETCH(QImage, image);
+    QFETCH(int, quality);
+    vztest::Sandbox box;
+    const QString path = box.path(QStringLiteral("out.bmp"));
+    RasterImage r;
+    r.setBitmap(image);
+    r.Save(path, RasterImage::kFormatBmp24, 24, quality, 0);
+
+    const QImage plain = readPlainBmp24(fileBytes(path));
+    QVERIFY2(!plain.isNull(), "not a plain 24-bit BMP");
+    QCOMPARE(vztest::maxChannelDiff(plain, image), 0);
+
+    RasterImage back;
+    back.Load(path);
+    QCOMPARE(vztest::maxChannelDiff(back.Bitmap(), image), 0);
+}
+
+void TestRasterImage::loadFormats()
+{
+    vztest::Sandbox box;
+    QImage smooth(32, 16, QImage::Format_RGB32);
+    for (int y = 0; y < smooth.height(); ++y)
+        for (int x = 0; x < smooth.width(); ++x)
+            reinterpret_cast<QRgb *>(smooth.scanLine(y))[x] = qRgb(x * 8, 100, y * 16);
+    RasterImage r;
+    r.Load(box.write(QStringLiteral("a.jpg"), encoded(smooth, "jpeg")));
+    QCOMPARE(r.Bitmap().size(), smooth.size());
+    QVERIFY(vztest::maxChannelDiff(r.Bitmap(), smooth) < 24); // lossy, but the same picture
+
+    const QImage img = testImage(16, 8);
+
+    // The file's content decides, not its extension.
+    r.Load(box.write(QStringLiteral("bitmap.jpg"), encoded(img, "bmp")));
+    QCOMPARE(vztest::maxChannelDiff(r.Bitmap(), img), 0);
+
+    r.Load(box.write(QStringLiteral("b.bmp"), encoded(img, "bmp")), 24);
+    QCOMPARE(r.Bitmap().format(), QImage::Format_RGB888);
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Load(box.path(QStringLiteral("b.bmp")), 8));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Load(box.path(QStringLiteral("b.bmp")), 0, 1, 1));
+}
+
+void TestRasterImage::badFilesKeepTheImage_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // empty: no file at all
+    const QByteArray bmp = encoded(testImage(40, 30), "bmp");
+    QTest::newRow("missing") << QByteArray();
+    QTest::newRow("PNG") << encoded(testImage(4, 4), "png");
+    QTest::newRow("text") << QByteArray("not an image at all");
+    QTest::newRow("BMP header only") << bmp.left(30);
+    QTest::newRow("JPEG start only") << encoded(testImage(40, 30), "jpeg").left(20);
+}
+
+void TestRasterImage::badFilesKeepTheImage()
+{
+    QFETCH(QByteArray, bytes);
+    vztest::Sandbox box;
+    const QString path = bytes.isEmpty() ? box.path(QStringLiteral("none.bmp")) : box.write(QStringLiteral("x.bmp"), bytes);
+    RasterImage r;
+    const QImage held = testImage(3, 2);
+    r.setBitmap(held);
+    QVERIFY_THROWS_EXCEPTION(FileError, r.Load(path));
+    QCOMPARE(r.Bitmap(), held);
+}
+
+void TestRasterImage::failedSaveKeepsTheFile()
+{
+    vztest::Sandbox box;
+    RasterImage r;
+    r.setBitmap(testImage(4, 4));
+    QVERIFY_THROWS_EXCEPTION(FileError, r.Save(box.path(QStringLiteral("no/such/folder/x.bmp"))));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Save(box.path(QStringLiteral("x.bmp")), 5));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Save(box.path(QStringLiteral("x.bmp")), 6, 32));
+
+    // Saving over a folder fails and leaves it.
+    box.mkdir(QStringLiteral("taken.bmp"));
+    QVERIFY_THROWS_EXCEPTION(FileError, r.Save(box.path(QStringLiteral("taken.bmp"))));
+    QVERIFY(QFileInfo(box.path(QStringLiteral("taken.bmp"))).isDir());
+}
+
+// The control holds its own copy: neither side sees the other's changes.
+void TestRasterImage::bitmapIsACopy()
+{
+    QImage given = testImage(6, 6);
+    const QImage original = given.copy();
+    RasterImage r;
+    r.setBitmap(given);
+    r.Flip();
+    QCOMPARE(given, original);
+    QCOMPARE(r.Bitmap(), original.mirrored(false, true));
+
+    QImage taken = r.Bitmap();
+    taken.fill(Qt::red);
+    QCOMPARE(r.Bitmap(), original.mirrored(false, true));
+    given.fill(Qt::blue);
+    QCOMPARE(r.Bitmap(), original.mirrored(false, true));
+}
+
+void TestRasterImage::valuesOutOfRange()
+{
+    RasterImage r;
+    r.setBitmap(testImage(5, 5));
+    const QImage before = r.Bitmap();
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Hue(361));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Saturation(-1001));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Intensity(1001));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Contrast(5000));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Sharpen(-2000));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Median(0));
+    QVERIFY_THROWS_EXCEPTION(ImageError, r.Median(21));
+    QCOMPARE(r.Bitmap(), before);
+    r.Hue(-360);
+    r.Median(20);
+    r.Contrast(1000);
+}
+
+void TestRasterImage::copyToSystemClipboard()
+{
+    RasterImage r;
+    r.setBitmap(testImage(8, 5));
+    r.Copy(RasterImage::kCopyFlags);
+    QCOMPARE(vztest::maxChannelDiff(QGuiApplication::clipboard()->image(), testImage(8, 5)), 0);
+}
+
+void TestRasterImage::deleteEmpties()
+{
+    RasterImage r;
+    r.DeleteBitmapListItems(0, 1); // nothing to remove is no fault
+    r.setBitmap(testImage(2, 2));
+    r.DeleteBitmapListItems(1, 1); // no such item
+    QVERIFY(!r.isEmpty());
+    r.DeleteBitmapListItems(0, 1);
+    QVERIFY(r.isEmpty());
+}
+
+void TestRasterImage::commandLine()
+{
+    vztest::Sandbox box;
+    const QImage img = testImage(11, 7);
+    const QString in = box.write(QStringLiteral("in.bmp"), encoded(img, "bmp"));
+    const QString out = box.path(QStringLiteral("out.bmp"));
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR "/vztool");
+    const auto run = [&](const QStringList &args) {
+        QProcess p;
+        p.start(tool, QStringList{QStringLiteral("effect")} + args);
+        p.waitForFinished(30000);
+        return p.exitCode();
+    };
+
+    QCOMPARE(run({QStringLiteral("reverse"), QStringLiteral("x"), in, out}), 0);
+    QCOMPARE(vztest::maxChannelDiff(readPlainBmp24(fileBytes(out)), img.mirrored(true, false)), 0);
+    QCOMPARE(run({QStringLiteral("median"), QStringLiteral("3"), in, out}), 0);
+    QImage expected = img;
+    medianFilter(expected, 3);
+    QCOMPARE(vztest::maxChannelDiff(readPlainBmp24(fileBytes(out)), expected), 0);
+
+    QCOMPARE(run({QStringLiteral("blur"), QStringLiteral("3"), in, out}), 2);
+    QCOMPARE(run({QStringLiteral("hue"), QStringLiteral("90")}), 2);
+    QCOMPARE(run({QStringLiteral("hue"), QStringLiteral("ninety"), in, out}), 1);
+    QCOMPARE(run({QStringLiteral("hue"), QStringLiteral("400"), in, out}), 1);
+    QCOMPARE(run({QStringLiteral("hue"), QStringLiteral("90"), box.path(QStringLiteral("missing.bmp")), out}), 1);
+}
+
+QTEST_MAIN(TestRasterImage)
+#include "tst_rasterimage.moc"
