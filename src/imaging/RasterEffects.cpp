@@ -4,6 +4,18 @@
 
 #include <QtEndian>
 
+// SSE2 is part of every x86-64; other processors take the plain loops.
+#if defined(__SSE2__) && !defined(VZ_NO_SIMD)
+#define VZ_SSE2 1
+#include <emmintrin.h>
+#endif
+
+#if defined(__GNUC__)
+#define VZ_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VZ_ALWAYS_INLINE inline
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -71,117 +83,218 @@ void applyTable(QImage &image, const std::array<uint8_t, 256> &table)
     }
 }
 
-// ---- hue ------------------------------------------------------------------
+// ---- hue and saturation ----------------------------------------------------
 
-// Hue in fixed point: one sector of the colour wheel (60 degrees) is 1 << 16.
-constexpr int kSectorBits = 16;
-constexpr int kSector = 1 << kSectorBits;
-constexpr int kCircle = 6 * kSector;
-
-// (m << 24) / d without a division per pixel: m * table[d] for 0 <= m <= d.
-struct Reciprocals
+// Both work on pixels as 0xffRRGGBB words; an RGB888 row is widened into a
+// buffer and narrowed back.
+template<class Kernel>
+void forEachRgbRow(QImage &image, const Kernel &kernel)
 {
-    std::array<uint32_t, 256> v{};
-    Reciprocals()
+    const int w = image.width();
+    const bool narrow = image.format() == QImage::Format_RGB888;
+    std::vector<uint32_t> buffer(narrow ? size_t(w) : 0);
+    for (int y = 0; y < image.height(); ++y) {
+        uint8_t *line = image.scanLine(y);
+        if (!narrow) {
+            kernel(reinterpret_cast<uint32_t *>(line), w);
+            continue;
+        }
+        for (int x = 0; x < w; ++x)
+            buffer[size_t(x)] = 0xff000000u | uint32_t(line[3 * x]) << 16 | uint32_t(line[3 * x + 1]) << 8
+                | line[3 * x + 2];
+        kernel(buffer.data(), w);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t v = buffer[size_t(x)];
+            line[3 * x] = uint8_t(v >> 16);
+            line[3 * x + 1] = uint8_t(v >> 8);
+            line[3 * x + 2] = uint8_t(v);
+        }
+    }
+}
+
+// Runs a pixel step over a row: four pixels at a time where the processor
+// allows, the last ones through a small buffer.
+template<class Step>
+void runRow(uint32_t *px, int n, const Step &step)
+{
+#ifdef VZ_SSE2
+    int x = 0;
+    for (; x + 4 <= n; x += 4) {
+        auto *q = reinterpret_cast<__m128i *>(px + x);
+        _mm_storeu_si128(q, step(_mm_loadu_si128(q)));
+    }
+    if (x < n) {
+        alignas(16) uint32_t tail[4] = {0xff000000u, 0xff000000u, 0xff000000u, 0xff000000u};
+        std::copy(px + x, px + n, tail);
+        auto *q = reinterpret_cast<__m128i *>(tail);
+        _mm_store_si128(q, step(_mm_load_si128(q)));
+        std::copy(tail, tail + (n - x), px + x);
+    }
+#else
+    for (int x = 0; x < n; ++x)
+        px[x] = step(px[x]);
+#endif
+}
+
+inline uint32_t packRgb(uint32_t pixel, float r, float g, float b)
+{
+    const auto c = [](float v) { return uint32_t(std::clamp(int(std::nearbyint(v)), 0, 255)); };
+    return (pixel & 0xff000000u) | c(r) << 16 | c(g) << 8 | c(b);
+}
+
+// Hue rotation on the HSL hexagon, the hue h in sectors of 60 degrees. The
+// largest and the smallest channel keep their values, the middle one moves.
+inline uint32_t hueOne(uint32_t p, float shift)
+{
+    const float r = float((p >> 16) & 0xff), g = float((p >> 8) & 0xff), b = float(p & 0xff);
+    const float mx = std::max(r, std::max(g, b)), mn = std::min(r, std::min(g, b));
+    const float d = mx - mn;
+    if (d == 0)
+        return p;
+    const float inv = 1.0f / d;
+    float h = mx == r ? (g - b) * inv : (mx == g ? (b - r) * inv + 2.0f : (r - g) * inv + 4.0f);
+    h += shift;
+    if (h < 0)
+        h += 6.0f;
+    else if (h >= 6.0f)
+        h -= 6.0f;
+    const float sector = std::min(float(int(h)), 5.0f);
+    const float v = d * (h - sector);
+    const float rise = mn + v, fall = mx - v;
+    switch (int(sector)) {
+    case 0: return packRgb(p, mx, rise, mn);
+    case 1: return packRgb(p, fall, mx, mn);
+    case 2: return packRgb(p, mn, mx, rise);
+    case 3: return packRgb(p, mn, fall, mx);
+    case 4: return packRgb(p, rise, mn, mx);
+    default: return packRgb(p, mx, mn, fall);
+    }
+}
+
+// Saturation scaled by k around the lightness (max + min) / 2; above 1 the
+// factor stops where the first channel reaches 0 or 255.
+inline uint32_t saturationOne(uint32_t p, float k)
+{
+    const float r = float((p >> 16) & 0xff), g = float((p >> 8) & 0xff), b = float(p & 0xff);
+    const float mx = std::max(r, std::max(g, b)), mn = std::min(r, std::min(g, b));
+    const float d = mx - mn;
+    if (d == 0)
+        return p;
+    const float l2 = mx + mn;
+    const float f = k > 1.0f ? std::max(std::min(std::min(l2, 510.0f - l2) / d, k), 1.0f) : k;
+    return packRgb(p, (l2 + f * (2 * r - l2)) * 0.5f, (l2 + f * (2 * g - l2)) * 0.5f, (l2 + f * (2 * b - l2)) * 0.5f);
+}
+
+#ifdef VZ_SSE2
+struct Rgb4
+{
+    __m128 r, g, b;
+};
+
+inline Rgb4 unpackRgb4(__m128i p)
+{
+    const __m128i m = _mm_set1_epi32(0xff);
+    return {_mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p, 16), m)),
+            _mm_cvtepi32_ps(_mm_and_si128(_mm_srli_epi32(p, 8), m)), _mm_cvtepi32_ps(_mm_and_si128(p, m))};
+}
+
+inline __m128i packRgb4(__m128i p, __m128 r, __m128 g, __m128 b)
+{
+    const __m128 lo = _mm_setzero_ps(), hi = _mm_set1_ps(255.0f);
+    const auto c = [&](__m128 v) { return _mm_cvtps_epi32(_mm_min_ps(_mm_max_ps(v, lo), hi)); };
+    return _mm_or_si128(_mm_and_si128(p, _mm_set1_epi32(int(0xff000000u))),
+                        _mm_or_si128(_mm_slli_epi32(c(r), 16), _mm_or_si128(_mm_slli_epi32(c(g), 8), c(b))));
+}
+
+inline __m128 select4(__m128 mask, __m128 a, __m128 b)
+{
+    return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+}
+
+// The same rotation written as the hexagon's trapezoids: a channel is
+// max - d * clamp(min(k, 4 - k), 0, 1) with k = (h + n) mod 6, n = 5, 3, 1 for
+// red, green and blue.
+VZ_ALWAYS_INLINE __m128i hueFour(__m128i p, __m128 shift)
+{
+    const Rgb4 c = unpackRgb4(p);
+    const __m128 mx = _mm_max_ps(c.r, _mm_max_ps(c.g, c.b)), mn = _mm_min_ps(c.r, _mm_min_ps(c.g, c.b));
+    const __m128 d = _mm_sub_ps(mx, mn);
+    const __m128 inv = _mm_div_ps(_mm_set1_ps(1.0f), d); // greys are put back at the end
+    const __m128 isR = _mm_cmpeq_ps(mx, c.r);
+    const __m128 isG = _mm_andnot_ps(isR, _mm_cmpeq_ps(mx, c.g));
+    const __m128 six = _mm_set1_ps(6.0f);
+    // h + 6: keeps the red sector's negative part positive for the wrap below.
+    __m128 h = select4(isR, _mm_add_ps(_mm_mul_ps(_mm_sub_ps(c.g, c.b), inv), six),
+                       select4(isG, _mm_add_ps(_mm_mul_ps(_mm_sub_ps(c.b, c.r), inv), _mm_set1_ps(8.0f)),
+                               _mm_add_ps(_mm_mul_ps(_mm_sub_ps(c.r, c.g), inv), _mm_set1_ps(10.0f))));
+    h = _mm_add_ps(h, shift);
+    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), four = _mm_set1_ps(4.0f);
+    const __m128 sixth = _mm_set1_ps(1.0f / 6.0f);
+    const auto channel = [&](float n) {
+        // k mod 6; a turn counted one short at a multiple of 6 still lands
+        // where the trapezoid is 0, as at k = 0.
+        __m128 k = _mm_add_ps(h, _mm_set1_ps(n));
+        k = _mm_sub_ps(k, _mm_mul_ps(six, _mm_cvtepi32_ps(_mm_cvttps_epi32(_mm_mul_ps(k, sixth)))));
+        const __m128 t = _mm_max_ps(_mm_min_ps(_mm_min_ps(k, _mm_sub_ps(four, k)), one), zero);
+        return _mm_sub_ps(mx, _mm_mul_ps(d, t));
+    };
+    const __m128 r = channel(5.0f), g = channel(3.0f), b = channel(1.0f);
+    const __m128i grey = _mm_castps_si128(_mm_cmpeq_ps(d, zero));
+    const __m128i out = packRgb4(p, r, g, b);
+    return _mm_or_si128(_mm_and_si128(grey, p), _mm_andnot_si128(grey, out));
+}
+
+VZ_ALWAYS_INLINE __m128i saturationFour(__m128i p, __m128 k)
+{
+    const Rgb4 c = unpackRgb4(p);
+    const __m128 mx = _mm_max_ps(c.r, _mm_max_ps(c.g, c.b)), mn = _mm_min_ps(c.r, _mm_min_ps(c.g, c.b));
+    const __m128 d = _mm_sub_ps(mx, mn), l2 = _mm_add_ps(mx, mn);
+    const __m128 one = _mm_set1_ps(1.0f);
+    // For greys the limit is not a number or infinite and min() keeps k.
+    const __m128 limit = _mm_div_ps(_mm_min_ps(l2, _mm_sub_ps(_mm_set1_ps(510.0f), l2)), d);
+    const __m128 stretch = _mm_max_ps(_mm_min_ps(limit, k), one);
+    const __m128 f = select4(_mm_cmpgt_ps(k, one), stretch, k);
+    const __m128 half = _mm_set1_ps(0.5f), two = _mm_set1_ps(2.0f);
+    const auto channel = [&](__m128 v) {
+        return _mm_mul_ps(_mm_add_ps(l2, _mm_mul_ps(f, _mm_sub_ps(_mm_mul_ps(two, v), l2))), half);
+    };
+    return packRgb4(p, channel(c.r), channel(c.g), channel(c.b));
+}
+#endif
+
+struct HueStep
+{
+    explicit HueStep(float sectors)
+        : shift(sectors)
+#ifdef VZ_SSE2
+          , shift4(_mm_set1_ps(sectors))
+#endif
     {
-        for (uint32_t d = 1; d < 256; ++d)
-            v[d] = ((1u << 24) + d / 2) / d;
     }
-};
-const Reciprocals &reciprocals()
-{
-    static const Reciprocals r;
-    return r;
-}
-
-// m / d as a fraction of one sector (0..kSector).
-inline int sectorFraction(int m, int d, const uint32_t *recip)
-{
-    return int((uint32_t(m) * recip[d] + 128) >> 8);
-}
-
-// For each sector: which of {max, min, min + v, max - v} each of r, g, b takes.
-constexpr uint8_t kSectorChannels[6][3] = {
-    {0, 2, 1}, // red to yellow: g rises
-    {3, 0, 1}, // yellow to green: r falls
-    {1, 0, 2}, // green to cyan: b rises
-    {1, 3, 0}, // cyan to blue: g falls
-    {2, 1, 0}, // blue to magenta: r rises
-    {0, 1, 3}, // magenta to red: b falls
+    float shift;
+#ifdef VZ_SSE2
+    __m128 shift4;
+    VZ_ALWAYS_INLINE __m128i operator()(__m128i p) const { return hueFour(p, shift4); }
+#endif
+    uint32_t operator()(uint32_t p) const { return hueOne(p, shift); }
 };
 
-template<int Step, int R, int G, int B>
-void hueRows(QImage &image, int shift)
+struct SaturationStep
 {
-    const uint32_t *recip = reciprocals().v.data();
-    const int w = image.width();
-    for (int y = 0; y < image.height(); ++y) {
-        uint8_t *p = image.scanLine(y);
-        for (int x = 0; x < w; ++x, p += Step) {
-            const int r = p[R], g = p[G], b = p[B];
-            const int mx = std::max(r, std::max(g, b));
-            const int mn = std::min(r, std::min(g, b));
-            const int d = mx - mn;
-            if (d == 0)
-                continue; // grey
-            int h;
-            if (mx == r)
-                h = g >= b ? sectorFraction(g - b, d, recip) : kCircle - sectorFraction(b - g, d, recip);
-            else if (mx == g)
-                h = 2 * kSector + (b >= r ? sectorFraction(b - r, d, recip) : -sectorFraction(r - b, d, recip));
-            else
-                h = 4 * kSector + (r >= g ? sectorFraction(r - g, d, recip) : -sectorFraction(g - r, d, recip));
-            h += shift;
-            if (h >= kCircle)
-                h -= kCircle;
-            const int sector = h >> kSectorBits;
-            const int v = (d * (h & (kSector - 1)) + kSector / 2) >> kSectorBits;
-            const int values[4] = {mx, mn, mn + v, mx - v};
-            const uint8_t *sel = kSectorChannels[sector];
-            p[R] = uint8_t(values[sel[0]]);
-            p[G] = uint8_t(values[sel[1]]);
-            p[B] = uint8_t(values[sel[2]]);
-        }
+    explicit SaturationStep(float factor)
+        : k(factor)
+#ifdef VZ_SSE2
+          , k4(_mm_set1_ps(factor))
+#endif
+    {
     }
-}
-
-// ---- saturation -----------------------------------------------------------
-
-template<int Step, int R, int G, int B>
-void saturationRows(QImage &image, int k) // k: the factor in 16.16 fixed point
-{
-    // 65536 / d, for the largest factor that keeps the channels in range.
-    static const std::array<int, 256> inverse = [] {
-        std::array<int, 256> a{};
-        for (int d = 1; d < 256; ++d)
-            a[d] = (65536 + d / 2) / d;
-        return a;
-    }();
-    const int w = image.width();
-    for (int y = 0; y < image.height(); ++y) {
-        uint8_t *p = image.scanLine(y);
-        for (int x = 0; x < w; ++x, p += Step) {
-            const int r = p[R], g = p[G], b = p[B];
-            const int mx = std::max(r, std::max(g, b));
-            const int mn = std::min(r, std::min(g, b));
-            const int d = mx - mn;
-            if (d == 0)
-                continue;
-            const int l2 = mx + mn; // twice the lightness
-            int f = k;
-            if (f > kSector) {
-                // Channels move apart symmetrically around the lightness; stop
-                // where the first one reaches 0 or 255 so hue and lightness stay.
-                const int limit = std::min(l2, 510 - l2) * inverse[d];
-                f = std::min(f, std::max(limit, kSector));
-            }
-            const int base = l2 * kSector + kSector;
-            p[R] = clamp255((base + f * (2 * r - l2)) >> (kSectorBits + 1));
-            p[G] = clamp255((base + f * (2 * g - l2)) >> (kSectorBits + 1));
-            p[B] = clamp255((base + f * (2 * b - l2)) >> (kSectorBits + 1));
-        }
-    }
-}
+    float k;
+#ifdef VZ_SSE2
+    __m128 k4;
+    VZ_ALWAYS_INLINE __m128i operator()(__m128i p) const { return saturationFour(p, k4); }
+#endif
+    uint32_t operator()(uint32_t p) const { return saturationOne(p, k); }
+};
 
 // ---- sharpen --------------------------------------------------------------
 
@@ -226,133 +339,224 @@ void sharpenRows(QImage &image, int step, int s)
 
 // ---- median ---------------------------------------------------------------
 
+// acc[0..15] += add[0..15] - sub[0..15], byte counts into 16-bit counts.
+inline void addBlock(uint16_t *acc, const uint8_t *add, const uint8_t *sub)
+{
+#ifdef VZ_SSE2
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(add));
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i *>(sub));
+    auto *lo = reinterpret_cast<__m128i *>(acc);
+    auto *hi = reinterpret_cast<__m128i *>(acc + 8);
+    _mm_storeu_si128(lo, _mm_sub_epi16(_mm_add_epi16(_mm_loadu_si128(lo), _mm_unpacklo_epi8(a, zero)),
+                                       _mm_unpacklo_epi8(s, zero)));
+    _mm_storeu_si128(hi, _mm_sub_epi16(_mm_add_epi16(_mm_loadu_si128(hi), _mm_unpackhi_epi8(a, zero)),
+                                       _mm_unpackhi_epi8(s, zero)));
+#else
+    for (int i = 0; i < 16; ++i)
+        acc[i] = uint16_t(acc[i] + add[i] - sub[i]);
+#endif
+}
+
+// Counts are kept cumulative: entry i of a block of 16 is the number of
+// values below bin i of that block. Adding a value to a block is then one
+// vector add of a step mask, and finding the bin of a rank is one compare.
+struct StepMasks
+{
+    alignas(16) uint8_t above[16][16] = {}; // above[k][i] = 1 when i > k
+    StepMasks()
+    {
+        for (int k = 0; k < 16; ++k)
+            for (int i = k + 1; i < 16; ++i)
+                above[k][i] = 1;
+    }
+};
+const StepMasks kSteps;
+
+inline void addStep(uint8_t *block, int bin)
+{
+#ifdef VZ_SSE2
+    auto *b = reinterpret_cast<__m128i *>(block);
+    _mm_store_si128(b, _mm_add_epi8(_mm_load_si128(b),
+                                    _mm_load_si128(reinterpret_cast<const __m128i *>(kSteps.above[bin]))));
+#else
+    for (int i = bin + 1; i < 16; ++i)
+        ++block[i];
+#endif
+}
+
+inline void removeStep(uint8_t *block, int bin)
+{
+#ifdef VZ_SSE2
+    auto *b = reinterpret_cast<__m128i *>(block);
+    _mm_store_si128(b, _mm_sub_epi8(_mm_load_si128(b),
+                                    _mm_load_si128(reinterpret_cast<const __m128i *>(kSteps.above[bin]))));
+#else
+    for (int i = bin + 1; i < 16; ++i)
+        --block[i];
+#endif
+}
+
+// The last bin whose cumulative count is below `need` (bin 0 always is).
+inline int lastBelow(const uint16_t *cumulative, int need)
+{
+#ifdef VZ_SSE2
+    const __m128i n = _mm_set1_epi16(int16_t(need - 1));
+    const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i *>(cumulative));
+    const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i *>(cumulative + 8));
+    const uint64_t reached = uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpgt_epi16(lo, n))))
+        | (uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpgt_epi16(hi, n)))) << 16) | (uint64_t(1) << 32);
+    return __builtin_ctzll(reached) / 2 - 1;
+#else
+    int bin = 1;
+    while (bin < 16 && cumulative[bin] < need)
+        ++bin;
+    return bin - 1;
+#endif
+}
+
 // Constant-time median (after Perreault and Hebert): a histogram per column
 // of the window's height, slid down one row at a time, and a window histogram
 // made by adding the entering column and removing the leaving one. Both are
 // kept at two levels (16 coarse bins of 16 fine bins); the window keeps only
 // its coarse level current and brings a fine block up to date when the
-// median falls into it.
+// median falls into it. The image is done in vertical strips so that the
+// column histograms of a strip stay in the cache.
 class MedianChannel
 {
 public:
     MedianChannel(const QImage &src, QImage &dst, int step, int channel, int size)
-        : m_src(src), m_dst(dst), m_step(step), m_channel(channel), m_w(src.width()), m_h(src.height()),
-          m_before(size / 2), m_after((size - 1) / 2), m_size(size), m_rank((size * size - 1) / 2 + 1),
-          m_colCoarse(size_t(m_w) * 16), m_colFine(size_t(m_w) * 256)
+        : m_step(step), m_w(src.width()), m_h(src.height()), m_before(size / 2), m_after((size - 1) / 2),
+          m_size(size), m_rank((size * size - 1) / 2 + 1)
     {
+        m_src.reserve(size_t(m_h));
+        m_dst.reserve(size_t(m_h));
+        for (int y = 0; y < m_h; ++y) {
+            m_src.push_back(src.constScanLine(y) + channel);
+            m_dst.push_back(dst.scanLine(y) + channel);
+        }
+        m_columns.resize(size_t(std::min(m_w, kStrip + size)) * kColumnBytes + 16);
+        // The blocks are updated as whole vectors.
+        m_base = m_columns.data() + (16 - reinterpret_cast<uintptr_t>(m_columns.data()) % 16) % 16;
     }
 
     void run()
     {
-        for (int y = 0; y < m_h; ++y)
-            row(y);
+        for (int x0 = 0; x0 < m_w; x0 += kStrip)
+            strip(x0, std::min(m_w, x0 + kStrip));
     }
 
 private:
+    // A column histogram: 16 fine blocks of 16, then the 16 coarse counts,
+    // all cumulative. A column holds at most 20 pixels, so bytes suffice.
+    static constexpr int kStrip = 512;
+    static constexpr size_t kColumnBytes = 256 + 16;
+    static constexpr int kStale = -1000000;
+
     int clampX(int x) const { return std::clamp(x, 0, m_w - 1); }
     int clampY(int y) const { return std::clamp(y, 0, m_h - 1); }
-    uint8_t at(int x, int y) const { return m_src.constScanLine(y)[x * m_step + m_channel]; }
 
-    void addToColumn(int x, uint8_t v, int delta)
+    void strip(int x0, int x1)
     {
-        m_colCoarse[size_t(x) * 16 + (v >> 4)] += uint16_t(delta);
-        m_colFine[size_t(x) * 256 + v] += uint16_t(delta);
-    }
+        const int first = clampX(x0 - m_before), last = clampX(x1 - 1 + m_after);
+        const int count = last - first + 1;
+        // The histogram of every window column x0 - before - 1 .. x1 - 1 + after,
+        // edges replicated: m_at[x - m_origin].
+        m_origin = x0 - m_before - 1;
+        m_at.resize(size_t(x1 + m_after - m_origin));
+        for (size_t i = 0; i < m_at.size(); ++i)
+            m_at[i] = &m_base[size_t(clampX(m_origin + int(i)) - first) * kColumnBytes];
 
-    // Moves column x to the window of row y (built from scratch on row 0).
-    void updateColumn(int x, int y)
-    {
-        if (y == 0) {
-            std::fill_n(&m_colCoarse[size_t(x) * 16], 16, uint16_t(0));
-            std::fill_n(&m_colFine[size_t(x) * 256], 256, uint16_t(0));
-            for (int o = -m_before; o <= m_after; ++o)
-                addToColumn(x, at(x, clampY(o)), 1);
-        } else {
-            addToColumn(x, at(x, clampY(y - 1 - m_before)), -1);
-            addToColumn(x, at(x, clampY(y + m_after)), 1);
+        std::fill_n(m_base, size_t(count) * kColumnBytes, uint8_t(0));
+        for (int o = -m_before; o <= m_after; ++o) {
+            const uint8_t *in = m_src[size_t(clampY(o))] + size_t(first) * size_t(m_step);
+            for (int c = 0; c < count; ++c)
+                add(&m_base[size_t(c) * kColumnBytes], in[size_t(c) * size_t(m_step)]);
+        }
+        for (int y = 0; y < m_h; ++y) {
+            if (y > 0) {
+                const uint8_t *out = m_src[size_t(clampY(y - 1 - m_before))] + size_t(first) * size_t(m_step);
+                const uint8_t *in = m_src[size_t(clampY(y + m_after))] + size_t(first) * size_t(m_step);
+                if (out != in) {
+                    for (int c = 0; c < count; ++c) {
+                        uint8_t *h = &m_base[size_t(c) * kColumnBytes];
+                        remove(h, out[size_t(c) * size_t(m_step)]);
+                        add(h, in[size_t(c) * size_t(m_step)]);
+                    }
+                }
+            }
+            row(y, x0, x1);
         }
     }
 
-    void ensureColumn(int x, int y)
+    static void add(uint8_t *h, uint8_t v)
     {
-        while (m_nextColumn <= x)
-            updateColumn(m_nextColumn++, y);
+        addStep(h + 256, v >> 4);
+        addStep(h + (v & 0xf0), v & 15);
+    }
+    static void remove(uint8_t *h, uint8_t v)
+    {
+        removeStep(h + 256, v >> 4);
+        removeStep(h + (v & 0xf0), v & 15);
     }
 
-    void row(int y)
+    const uint8_t *at(int x) const { return m_at[size_t(x - m_origin)]; }
+
+    void row(int y, int x0, int x1)
     {
-        m_nextColumn = 0;
-        ensureColumn(clampX(m_after), y);
         std::fill(std::begin(m_coarse), std::end(m_coarse), uint16_t(0));
         for (int o = -m_before; o <= m_after; ++o) {
-            const uint16_t *c = &m_colCoarse[size_t(clampX(o)) * 16];
+            const uint8_t *c = at(x0 + o) + 256;
             for (int i = 0; i < 16; ++i)
-                m_coarse[i] += c[i];
+                m_coarse[i] = uint16_t(m_coarse[i] + c[i]);
         }
         std::fill(std::begin(m_fineAt), std::end(m_fineAt), kStale);
 
-        uint8_t *out = m_dst.scanLine(y) + m_channel;
-        for (int x = 0; x < m_w; ++x) {
-            if (x > 0) {
-                const int enter = clampX(x + m_after), leave = clampX(x - 1 - m_before);
-                if (enter != leave) {
-                    ensureColumn(enter, y);
-                    const uint16_t *a = &m_colCoarse[size_t(enter) * 16];
-                    const uint16_t *s = &m_colCoarse[size_t(leave) * 16];
-                    for (int i = 0; i < 16; ++i)
-                        m_coarse[i] = uint16_t(m_coarse[i] + a[i] - s[i]);
-                }
-            }
-            int below = 0, block = 0;
-            while (below + m_coarse[block] < m_rank)
-                below += m_coarse[block++];
-            uint16_t *fine = refreshFine(block, x);
-            int i = 0;
-            while (below + fine[i] < m_rank)
-                below += fine[i++];
+        uint8_t *out = m_dst[size_t(y)];
+        const uint8_t *const *enter = &m_at[size_t(x0 + m_after - m_origin)];
+        const uint8_t *const *leave = &m_at[size_t(x0 - 1 - m_before - m_origin)];
+        for (int x = x0; x < x1; ++x) {
+            if (x > x0)
+                addBlock(m_coarse, enter[x - x0] + 256, leave[x - x0] + 256);
+            const int block = lastBelow(m_coarse, m_rank);
+            const int i = lastBelow(refreshFine(block, x0, x), m_rank - m_coarse[block]);
             out[size_t(x) * size_t(m_step)] = uint8_t(block * 16 + i);
         }
     }
 
     // The fine block of the window at column x.
-    uint16_t *refreshFine(int block, int x)
+    const uint16_t *refreshFine(int block, int x0, int x)
     {
         uint16_t *fine = m_fine[block];
         const int last = m_fineAt[block];
         if (last == x)
             return fine;
+        const size_t offset = size_t(block) * 16;
         if (last == kStale || x - last > m_size / 2) {
             std::fill_n(fine, 16, uint16_t(0));
             for (int o = -m_before; o <= m_after; ++o) {
-                const uint16_t *c = &m_colFine[size_t(clampX(x + o)) * 256 + size_t(block) * 16];
+                const uint8_t *c = at(x + o) + offset;
                 for (int i = 0; i < 16; ++i)
-                    fine[i] += c[i];
+                    fine[i] = uint16_t(fine[i] + c[i]);
             }
         } else {
-            for (int t = last + 1; t <= x; ++t) {
-                const int enter = clampX(t + m_after), leave = clampX(t - 1 - m_before);
-                if (enter == leave)
-                    continue;
-                const uint16_t *a = &m_colFine[size_t(enter) * 256 + size_t(block) * 16];
-                const uint16_t *s = &m_colFine[size_t(leave) * 256 + size_t(block) * 16];
-                for (int i = 0; i < 16; ++i)
-                    fine[i] = uint16_t(fine[i] + a[i] - s[i]);
-            }
+            for (int t = std::max(last + 1, x0 + 1); t <= x; ++t)
+                addBlock(fine, at(t + m_after) + offset, at(t - 1 - m_before) + offset);
         }
         m_fineAt[block] = x;
         return fine;
     }
 
-    static constexpr int kStale = -1000000;
-
-    const QImage &m_src;
-    QImage &m_dst;
-    const int m_step, m_channel, m_w, m_h, m_before, m_after, m_size, m_rank;
-    std::vector<uint16_t> m_colCoarse, m_colFine;
-    uint16_t m_coarse[16] = {};
-    uint16_t m_fine[16][16] = {};
+    const int m_step, m_w, m_h, m_before, m_after, m_size, m_rank;
+    std::vector<const uint8_t *> m_src; // rows, already at the channel
+    std::vector<uint8_t *> m_dst;
+    std::vector<uint8_t> m_columns;    // the strip's column histograms
+    uint8_t *m_base = nullptr;         // m_columns aligned to 16
+    std::vector<const uint8_t *> m_at; // window column -> its histogram
+    int m_origin = 0;
+    alignas(16) uint16_t m_coarse[16] = {};
+    alignas(16) uint16_t m_fine[16][16] = {};
     int m_fineAt[16] = {};
-    int m_nextColumn = 0;
 };
 
 } // namespace
@@ -360,16 +564,12 @@ private:
 void changeHue(QImage &image, int angle)
 {
     angle = std::clamp(angle, kHueMin, kHueMax);
-    int shift = int((static_cast<long long>(angle) * kCircle + (angle >= 0 ? 180 : -180)) / 360) % kCircle;
-    if (shift < 0)
-        shift += kCircle;
     Layout l;
-    if (shift == 0 || !prepare(image, l))
+    if (angle % 360 == 0 || !prepare(image, l))
         return;
-    if (l.step == 4)
-        hueRows<4, kLayout32.r, kLayout32.g, kLayout32.b>(image, shift);
-    else
-        hueRows<3, kLayout24.r, kLayout24.g, kLayout24.b>(image, shift);
+    const float shift = float(((angle % 360) + 360) % 360) / 60.0f; // in sectors, 0..6
+    const HueStep step(shift);
+    forEachRgbRow(image, [&](uint32_t *px, int n) { runRow(px, n, step); });
 }
 
 void changeSaturation(QImage &image, int value)
@@ -378,11 +578,9 @@ void changeSaturation(QImage &image, int value)
     Layout l;
     if (value == 0 || !prepare(image, l))
         return;
-    const int k = roundHalfEven((1000.0 + value) * kSector / 1000.0);
-    if (l.step == 4)
-        saturationRows<4, kLayout32.r, kLayout32.g, kLayout32.b>(image, k);
-    else
-        saturationRows<3, kLayout24.r, kLayout24.g, kLayout24.b>(image, k);
+    const float k = float(1000 + value) / 1000.0f;
+    const SaturationStep step(k);
+    forEachRgbRow(image, [&](uint32_t *px, int n) { runRow(px, n, step); });
 }
 
 void changeIntensity(QImage &image, int value)
