@@ -1,14 +1,13 @@
 #include "imaging/RasterImage.h"
 
-#include "common/AtomicFile.h"
 #include "common/VzError.h"
 
-#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSaveFile>
 
 namespace vz {
 
@@ -34,16 +33,28 @@ QImage readRasterFile(const QString &fileName)
     return image;
 }
 
-// A plain bottom-up BITMAPINFOHEADER file with 24 bits per pixel.
-QByteArray encodeBmp24(const QImage &image)
+// A plain bottom-up BITMAPINFOHEADER file with 24 bits per pixel: Qt's
+// writer gives that for 32-bit images. Written beside the name and renamed
+// over it, so a failure leaves an existing file as it was.
+void writeBmp24(const QString &fileName, const QImage &image)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(image.convertToFormat(QImage::Format_RGB888)))
-        throw FileError(QStringLiteral("Cannot encode the image: %1").arg(writer.errorString()));
-    return bytes;
+    const QImage rgb = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+    QSaveFile file(fileName);
+    QString reason;
+    if (file.open(QIODevice::WriteOnly)) {
+        QImageWriter writer(&file, "bmp");
+        if (writer.write(rgb)) {
+            if (file.commit())
+                return;
+            reason = file.errorString();
+        } else {
+            reason = writer.errorString();
+            file.cancelWriting();
+        }
+    } else {
+        reason = file.errorString();
+    }
+    throw FileError(QStringLiteral("Cannot write the image file \"%1\": %2").arg(fileName, reason));
 }
 
 } // namespace
@@ -72,9 +83,7 @@ void RasterImage::Save(const QString &fileName, int format, int bitsPerPixel, in
     if (format != kFormatBmp24 || bitsPerPixel != 24 || multiPage != 0
         || (quality != kQualityTemporary && quality != kQualityUserFile))
         throw ImageError(QStringLiteral("Only 24-bit BMP files can be saved."));
-    QString reason;
-    if (!writeFileAtomically(fileName, encodeBmp24(m_bitmap), &reason))
-        throw FileError(QStringLiteral("Cannot write the image file \"%1\": %2").arg(fileName, reason));
+    writeBmp24(fileName, m_bitmap);
 }
 
 void RasterImage::setBitmap(const QImage &bitmap)
