@@ -110,6 +110,7 @@ void TestRasterImage::emptyRaises_data()
 void TestRasterImage::emptyRaises()
 {
     QFETCH(Operation, operation);
+    QFile::remove(QStringLiteral("/tmp/never-written.bmp"));
     RasterImage empty;
     QVERIFY(empty.isEmpty());
     QVERIFY(empty.Bitmap().isNull());
