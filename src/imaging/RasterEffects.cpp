@@ -99,16 +99,19 @@ void forEachRgbRow(QImage &image, const Kernel &kernel)
             kernel(reinterpret_cast<uint32_t *>(line), w);
             continue;
         }
-        for (int x = 0; x < w; ++x)
-            buffer[size_t(x)] = 0xff000000u | uint32_t(line[3 * x]) << 16 | uint32_t(line[3 * x + 1]) << 8
-                | line[3 * x + 2];
+        // Four-byte reads and writes, one byte past each pixel but the last;
+        // the next pixel's byte is rewritten right after.
+        for (int x = 0; x + 1 < w; ++x)
+            buffer[size_t(x)] = 0xff000000u | qFromBigEndian<uint32_t>(line + 3 * x) >> 8;
+        buffer[size_t(w - 1)] = 0xff000000u | uint32_t(line[3 * w - 3]) << 16 | uint32_t(line[3 * w - 2]) << 8
+            | line[3 * w - 1];
         kernel(buffer.data(), w);
-        for (int x = 0; x < w; ++x) {
-            const uint32_t v = buffer[size_t(x)];
-            line[3 * x] = uint8_t(v >> 16);
-            line[3 * x + 1] = uint8_t(v >> 8);
-            line[3 * x + 2] = uint8_t(v);
-        }
+        for (int x = 0; x + 1 < w; ++x)
+            qToBigEndian<uint32_t>(buffer[size_t(x)] << 8, line + 3 * x);
+        const uint32_t last = buffer[size_t(w - 1)];
+        line[3 * w - 3] = uint8_t(last >> 16);
+        line[3 * w - 2] = uint8_t(last >> 8);
+        line[3 * w - 1] = uint8_t(last);
     }
 }
 
@@ -654,14 +657,21 @@ void reverseImage(QImage &image)
     if (!prepare(image, l))
         return;
     const int w = image.width();
+    std::vector<uint8_t> row(l.step == 3 ? size_t(w) * 3 : 0);
     for (int y = 0; y < image.height(); ++y) {
         uint8_t *p = image.scanLine(y);
         if (l.step == 4) {
             auto *q = reinterpret_cast<uint32_t *>(p);
             std::reverse(q, q + w);
         } else {
-            for (int a = 0, b = w - 1; a < b; ++a, --b)
-                std::swap_ranges(p + a * 3, p + a * 3 + 3, p + b * 3);
+            std::memcpy(row.data(), p, row.size());
+            const uint8_t *s = row.data() + row.size();
+            for (int x = 0; x < w; ++x, p += 3) {
+                s -= 3;
+                p[0] = s[0];
+                p[1] = s[1];
+                p[2] = s[2];
+            }
         }
     }
 }
