@@ -46,7 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
 
     vz::applyEffect(img, effect, value);
-    if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_RGB888)
+    // Neutral values leave the image as it was; everything else leaves one of
+    // the two working formats.
+    const int v = std::clamp(value, vz::effectMinimum(effect), vz::effectMaximum(effect));
+    const bool neutral = vz::effectTakesValue(effect)
+        && (v == vz::effectNeutral(effect) || (effect == vz::Effect::Hue && v % 360 == 0));
+    if (!neutral && img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_RGB888)
+        __builtin_trap();
+    if (neutral && img.format() != format)
         __builtin_trap();
     return 0;
 }

@@ -463,9 +463,9 @@ private:
     {
         const int first = clampX(x0 - m_before), last = clampX(x1 - 1 + m_after);
         const int count = last - first + 1;
-        // The histogram of every window column x0 - before - 1 .. x1 - 1 + after,
+        // The histogram of every window column x0 - before .. x1 - 1 + after,
         // edges replicated: m_at[x - m_origin].
-        m_origin = x0 - m_before - 1;
+        m_origin = x0 - m_before;
         m_at.resize(size_t(x1 + m_after - m_origin));
         for (size_t i = 0; i < m_at.size(); ++i)
             m_at[i] = &m_base[size_t(clampX(m_origin + int(i)) - first) * kColumnBytes];
@@ -516,11 +516,11 @@ private:
         std::fill(std::begin(m_fineAt), std::end(m_fineAt), kStale);
 
         uint8_t *out = m_dst[size_t(y)];
-        const uint8_t *const *enter = &m_at[size_t(x0 + m_after - m_origin)];
-        const uint8_t *const *leave = &m_at[size_t(x0 - 1 - m_before - m_origin)];
+        const uint8_t *const *enter = m_at.data() + (x0 + m_after - m_origin);
+        const uint8_t *const *leave = m_at.data(); // column x0 - before leaves at x0 + 1
         for (int x = x0; x < x1; ++x) {
             if (x > x0)
-                addBlock(m_coarse, enter[x - x0] + 256, leave[x - x0] + 256);
+                addBlock(m_coarse, enter[x - x0] + 256, leave[x - x0 - 1] + 256);
             const int block = lastBelow(m_coarse, m_rank);
             const int i = lastBelow(refreshFine(block, x0, x), m_rank - m_coarse[block]);
             out[size_t(x) * size_t(m_step)] = uint8_t(block * 16 + i);

@@ -9,8 +9,9 @@
 // shared by RasterImage (and through it the preview window) and `vztool effect`.
 //
 // Every effect works in place on a QImage in Format_RGB32 or Format_RGB888; an
-// image in any other format is first converted to Format_RGB32. A null image is
-// left alone. Values outside an effect's range are clamped to it.
+// image in any other format is first converted to Format_RGB32. A null image,
+// and any image under a neutral value, is left as it is. Values outside an
+// effect's range are clamped to it.
 //
 // The meanings, fixed here once for the whole program:
 // - The neutral value (0; 1 for the median) leaves the image unchanged, and
