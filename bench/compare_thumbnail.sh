@@ -32,33 +32,31 @@ while [ "$i" -le "$count" ]; do
     i=$((i + 1))
 done
 
-now() { date +%s.%N; }
-
-# Best of three rounds for each side, rounds interleaved so both see the
-# same machine load.
-best_vz=; best_im=
+# Each side runs as one shell loop under GNU time, which reports the loop's
+# wall time and the CPU time of all its processes (threads included). Best
+# of three rounds, interleaved so both sides see the same machine load. On a
+# busy machine the CPU figures are the steadier ones.
+side() {
+    /usr/bin/time -f "%e %U %S" -o "$work/time" sh -c "$1" 2>/dev/null
+    read -r wall user sys < "$work/time"
+    echo "$wall $(echo "$user + $sys" | bc -l)"
+}
+vz_loop="for f in '$work'/in/*.jpg; do QT_QPA_PLATFORM=offscreen '$vztool' thumbnail \"\$f\" '$work/out/vz.bmp' >/dev/null 2>&1; done"
+im_loop="for f in '$work'/in/*.jpg; do '$CONVERT' \"\$f\" -filter Lanczos -resize 55x55 -background white -gravity center -extent 55x55 '$work/out/im.bmp'; done"
+min() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc -l)" = 1 ]; then echo "$2"; else echo "$1"; fi; }
+vz_wall=; vz_cpu=; im_wall=; im_cpu=
 for round in 1 2 3; do
-    t0=$(now)
-    for f in "$work"/in/*.jpg; do
-        QT_QPA_PLATFORM=offscreen "$vztool" thumbnail "$f" "$work/out/vz.bmp" 2>/dev/null
-    done
-    t1=$(now)
-    for f in "$work"/in/*.jpg; do
-        "$CONVERT" "$f" -filter Lanczos -resize 55x55 -background white -gravity center \
-            -extent 55x55 "$work/out/im.bmp"
-    done
-    t2=$(now)
-    vz=$(echo "$t1 - $t0" | bc -l); im=$(echo "$t2 - $t1" | bc -l)
-    if [ -z "$best_vz" ] || [ "$(echo "$vz < $best_vz" | bc -l)" = 1 ]; then best_vz=$vz; fi
-    if [ -z "$best_im" ] || [ "$(echo "$im < $best_im" | bc -l)" = 1 ]; then best_im=$im; fi
+    set -- $(side "$vz_loop"); vz_wall=$(min "$vz_wall" "$1"); vz_cpu=$(min "$vz_cpu" "$2")
+    set -- $(side "$im_loop"); im_wall=$(min "$im_wall" "$1"); im_cpu=$(min "$im_cpu" "$2")
 done
 
-printf 'images: %s JPEGs of 2448x1632 in %s\n' "$count" "$work/in"
-printf 'vztool thumbnail : %7.1f ms per image (%.2f images/s)\n' \
-    "$(echo "1000 * $best_vz / $count" | bc -l)" "$(echo "$count / $best_vz" | bc -l)"
-printf 'convert          : %7.1f ms per image (%.2f images/s)\n' \
-    "$(echo "1000 * $best_im / $count" | bc -l)" "$(echo "$count / $best_im" | bc -l)"
-printf 'throughput ratio : %.2f (vztool / convert)\n' "$(echo "$best_im / $best_vz" | bc -l)"
+per() { echo "1000 * $1 / $count" | bc -l; }
+printf 'images: %s JPEGs of 2448x1632 in %s (load average %s)\n' "$count" "$work/in" "$(cut -d' ' -f1 /proc/loadavg)"
+printf '                   wall ms/image  CPU ms/image\n'
+printf 'vztool thumbnail : %13.1f %13.1f\n' "$(per "$vz_wall")" "$(per "$vz_cpu")"
+printf 'convert          : %13.1f %13.1f\n' "$(per "$im_wall")" "$(per "$im_cpu")"
+printf 'throughput ratio (vztool / convert): wall %.2f, CPU %.2f\n' \
+    "$(echo "$im_wall / $vz_wall" | bc -l)" "$(echo "$im_cpu / $vz_cpu" | bc -l)"
 
 if [ -x "$build/bench/bench_thumbnail" ]; then
     echo

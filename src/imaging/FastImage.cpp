@@ -144,35 +144,34 @@ FastBmp resampleRows(const SourceRows &src, int newWidth, int newHeight)
     if (w < 1 || h < 1 || newWidth < 1 || newHeight < 1)
         throw ImageError(QStringLiteral("Invalid image size"));
 
-    // Horizontal pass into an intermediate of newWidth x h. Four source rows
+    // Horizontal pass into an intermediate of newWidth x h. Eight source rows
     // at a time share each column's contributors.
     const std::vector<ContributorList> cols = lanczosContributors(w, newWidth);
     FastBmp mid(newWidth, h);
-    constexpr int kRows = 4;
+    constexpr int kRows = 8;
     std::vector<v4f> rows(size_t(kRows) * w);
     for (int y0 = 0; y0 < h; y0 += kRows) {
         const int n = qMin(kRows, h - y0);
         for (int k = 0; k < n; ++k)
             src.toFloats(y0 + k, rows.data() + size_t(k) * w);
-        const v4f *r0 = rows.data();
-        const v4f *r1 = r0 + (n > 1 ? w : 0);
-        const v4f *r2 = r0 + (n > 2 ? 2 * w : 0);
-        const v4f *r3 = r0 + (n > 3 ? 3 * w : 0);
+        // Rows past the image's end repeat the first; their sums are unused.
+        const v4f *r[kRows];
+        for (int k = 0; k < kRows; ++k)
+            r[k] = rows.data() + size_t(k < n ? k : 0) * w;
         for (int i = 0; i < newWidth; ++i) {
-            v4f a0 = {0, 0, 0, 0}, a1 = a0, a2 = a0, a3 = a0;
+            v4f a[kRows];
+            for (int k = 0; k < kRows; ++k)
+                a[k] = v4f{0, 0, 0, 0};
             for (const Contributor &c : cols[i].items) {
                 const v4f wt = {c.weight, c.weight, c.weight, c.weight};
-                a0 = a0 + r0[c.index] * wt;
-                a1 = a1 + r1[c.index] * wt;
-                a2 = a2 + r2[c.index] * wt;
-                a3 = a3 + r3[c.index] * wt;
+                for (int k = 0; k < kRows; ++k)
+                    a[k] = a[k] + r[k][c.index] * wt;
             }
-            const v4f acc[kRows] = {a0, a1, a2, a3};
             for (int k = 0; k < n; ++k) {
                 uchar *d = mid.scanLine(y0 + k) + 3 * i;
-                d[0] = toByte(acc[k][0]);
-                d[1] = toByte(acc[k][1]);
-                d[2] = toByte(acc[k][2]);
+                d[0] = toByte(a[k][0]);
+                d[1] = toByte(a[k][1]);
+                d[2] = toByte(a[k][2]);
             }
         }
     }
