@@ -5,12 +5,15 @@
 #include "wmfbuilder.h"
 
 #include "imaging/Picture.h"
+#include "metafile/AnsiText.h"
 #include "metafile/EmfPlayer.h"
 #include "metafile/Placeable.h"
 #include "metafile/WmfPlayer.h"
 
 #include <QDirIterator>
 #include <QPainter>
+
+#include <cstring>
 
 using vztest::WmfBuilder;
 using namespace vz::mf;
@@ -67,6 +70,11 @@ private slots:
     void mapping_data();
     void mapping();
     void textStaysUprightOnFlippedAxis();
+    void textAlignment_data();
+    void textAlignment();
+    void fontHeightsAndEscapement();
+    void clipRectangles_data();
+    void clipRectangles();
     void objectTableSlots();
     void objectsAreHeldByValue();
     void saveAndRestore_data();
@@ -74,6 +82,10 @@ private slots:
     void fillModes();
     void dibRecords_data();
     void dibRecords();
+    void dibRecordKinds_data();
+    void dibRecordKinds();
+    void boundsFoundByScanning();
+    void windows1252();
     void transparentMaskPair();
     void damagedFiles_data();
     void damagedFiles();
@@ -86,6 +98,9 @@ private slots:
     void matchesIndependentReader_data();
     void matchesIndependentReader();
     void emfMapModesAgree();
+    void emfMapping_data();
+    void emfMapping();
+    void emfDamaged();
 };
 
 void TestWmf::mapping_data()
@@ -187,6 +202,105 @@ void TestWmf::textStaysUprightOnFlippedAxis()
     QVERIFY(vztest::inkBounds(b).isValid());
     QVERIFY(vztest::inkBounds(b).height() > 20);
     QCOMPARE(vztest::maxChannelDiff(a, b), 0);
+}
+
+void TestWmf::textAlignment_data()
+{
+    QTest::addColumn<int>("align");
+    QTest::addColumn<QString>("check");
+    QTest::newRow("left top") << 0 << "left top";
+    QTest::newRow("right") << 2 << "right";
+    QTest::newRow("centre") << 6 << "centre";
+    QTest::newRow("baseline") << 24 << "baseline";
+    QTest::newRow("bottom") << 8 << "bottom";
+}
+
+void TestWmf::textAlignment()
+{
+    QFETCH(int, align);
+    QFETCH(QString, check);
+    // "HHHH" at logical (50, 50): device (100, 100) on a 200-pixel target.
+    WmfBuilder b;
+    b.windowExt(100, 100).font(-20).select(0).rec(0x012E, {align}).textOut(50, 50, "HHHH");
+    const QRect ink = vztest::inkBounds(play(b.build(QRect(0, 0, 100, 100))));
+    QVERIFY(ink.isValid());
+    QVERIFY(ink.width() > 40);
+    const QString where = QStringLiteral("ink %1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height());
+    if (check == QLatin1String("left top"))
+        QVERIFY2(ink.left() >= 99 && ink.left() <= 106 && ink.top() > 100 && ink.top() < 115, qPrintable(where));
+    else if (check == QLatin1String("right"))
+        QVERIFY2(ink.right() <= 101 && ink.right() >= 92, qPrintable(where));
+    else if (check == QLatin1String("centre"))
+        QVERIFY2(qAbs(ink.center().x() - 100) <= 3, qPrintable(where));
+    else if (check == QLatin1String("baseline"))
+        QVERIFY2(qAbs(ink.bottom() - 99) <= 1, qPrintable(where));
+    else
+        QVERIFY2(ink.bottom() < 98 && ink.bottom() > 84, qPrintable(where));
+}
+
+void TestWmf::fontHeightsAndEscapement()
+{
+    auto inkOf = [](int height, int escapement, const QByteArray &text) {
+        WmfBuilder b;
+        b.windowExt(100, 100).font(height, "DejaVu Sans", escapement).select(0).rec(0x012E, {24});
+        b.textOut(30, 70, text);
+        return vztest::inkBounds(play(b.build(QRect(0, 0, 100, 100))));
+    };
+    // A negative height is the em, a positive one the whole cell: smaller letters.
+    const QRect em = inkOf(-20, 0, "H");
+    const QRect cell = inkOf(20, 0, "H");
+    QVERIFY2(cell.height() <= em.height() * 0.92, qPrintable(QStringLiteral("%1 vs %2").arg(cell.height()).arg(em.height())));
+    // Escapement 90 degrees writes upwards.
+    const QRect up = inkOf(-20, 900, "HHHH");
+    QVERIFY(up.height() > 2 * up.width());
+    QVERIFY(up.bottom() <= 141);
+
+    // UPDATECP: two calls continue where the first ended.
+    WmfBuilder two;
+    two.windowExt(100, 100).font(-20).select(0).rec(0x012E, {1}).rec(0x0214, {50, 10});
+    two.textOut(0, 0, "HH").textOut(0, 0, "HH");
+    WmfBuilder one;
+    one.windowExt(100, 100).font(-20).select(0).textOut(10, 50, "HHHH");
+    const QImage a = play(two.build(QRect(0, 0, 100, 100)));
+    const QImage b = play(one.build(QRect(0, 0, 100, 100)));
+    QVERIFY(qAbs(vztest::inkBounds(a).width() - vztest::inkBounds(b).width()) <= 2);
+}
+
+void TestWmf::clipRectangles_data()
+{
+    QTest::addColumn<QByteArray>("clip");
+    QTest::addColumn<QList<QRgb>>("expected"); // at (20,20), (180,20), (100,100)
+    auto rec = [](std::function<void(WmfBuilder &)> f) {
+        WmfBuilder b;
+        f(b);
+        return b.records();
+    };
+    QTest::newRow("intersect left half") << rec([](WmfBuilder &b) { b.rec(0x0416, {100, 50, 0, 0}); })
+                                         << QList<QRgb>{R, W, W};
+    QTest::newRow("exclude middle") << rec([](WmfBuilder &b) { b.rec(0x0415, {75, 75, 25, 25}); })
+                                    << QList<QRgb>{R, R, W};
+    QTest::newRow("restored away") << rec([](WmfBuilder &b) { b.rec(0x001E, {}).rec(0x0416, {10, 10, 0, 0}).rec(0x0127, {-1}); })
+                                   << QList<QRgb>{R, R, R};
+    QTest::newRow("two intersections") << rec([](WmfBuilder &b) { b.rec(0x0416, {100, 60, 0, 0}).rec(0x0416, {100, 100, 0, 40}); })
+                                       << QList<QRgb>{W, W, R};
+}
+
+void TestWmf::clipRectangles()
+{
+    QFETCH(QByteArray, clip);
+    QFETCH(QList<QRgb>, expected);
+    WmfBuilder b;
+    b.windowExt(100, 100);
+    for (qsizetype pos = 0; pos + 6 <= clip.size();) {
+        const quint32 words = quint32(uchar(clip[pos]) | (uchar(clip[pos + 1]) << 8));
+        b.raw(quint16(uchar(clip[pos + 4]) | (uchar(clip[pos + 5]) << 8)), clip.mid(pos + 6, qsizetype(words) * 2 - 6));
+        pos += qsizetype(words) * 2;
+    }
+    b.brush(R).select(0).pen(K, 5).select(1).rectangle(0, 0, 100, 100);
+    const QImage img = play(b.build(QRect(0, 0, 100, 100)));
+    QCOMPARE(hex(img.pixel(20, 20)), hex(expected[0]));
+    QCOMPARE(hex(img.pixel(180, 20)), hex(expected[1]));
+    QCOMPARE(hex(img.pixel(100, 100)), hex(expected[2]));
 }
 
 void TestWmf::objectTableSlots()
@@ -296,6 +410,63 @@ void TestWmf::dibRecords()
     for (int i = 0; i < 4; ++i)
         QVERIFY2(near(img.pixel(probes[i]), quadrants[i], 8),
                  qPrintable(QStringLiteral("quadrant %1 is %2").arg(i).arg(hex(img.pixel(probes[i])))));
+}
+
+void TestWmf::dibRecordKinds_data()
+{
+    QTest::addColumn<QByteArray>("params"); // everything before the DIB
+    QTest::addColumn<quint16>("function");
+    auto words = [](std::initializer_list<int> w) {
+        QByteArray b;
+        for (int v : w)
+            WmfBuilder::put16(b, v);
+        return b;
+    };
+    QByteArray srcCopy;
+    WmfBuilder::put32(srcCopy, 0x00CC0020);
+    // A 2 x 2 bitmap onto logical (0,0)-(2,2), the whole 2 x 2 frame.
+    QTest::newRow("STRETCHDIB") << srcCopy + words({0, 2, 2, 0, 0, 2, 2, 0, 0}) << quint16(0x0F43);
+    QTest::newRow("DIBSTRETCHBLT") << srcCopy + words({2, 2, 0, 0, 2, 2, 0, 0}) << quint16(0x0B41);
+    QTest::newRow("DIBBITBLT") << srcCopy + words({0, 0, 2, 2, 0, 0}) << quint16(0x0940);
+    QTest::newRow("SETDIBTODEV") << words({0, 2, 0, 0, 0, 2, 2, 0, 0}) << quint16(0x0D33);
+}
+
+void TestWmf::dibRecordKinds()
+{
+    QFETCH(QByteArray, params);
+    QFETCH(quint16, function);
+    const QByteArray dib = vztest::dib8(2, 2, {R, G, B, W}, {QByteArray::fromHex("0203"), QByteArray::fromHex("0001")});
+    WmfBuilder b;
+    b.windowExt(2, 2).raw(function, params + dib);
+    const QImage img = play(b.build(QRect(0, 0, 2, 2)));
+    QCOMPARE(hex(img.pixel(40, 40)), hex(R));
+    QCOMPARE(hex(img.pixel(160, 40)), hex(G));
+    QCOMPARE(hex(img.pixel(40, 160)), hex(B));
+    QCOMPARE(hex(img.pixel(160, 160)), hex(W));
+}
+
+void TestWmf::boundsFoundByScanning()
+{
+    // No header and no window: the frame is what the records draw.
+    WmfBuilder b;
+    b.brush(R).select(0).rectangle(10, 20, 110, 70).polygon({{60, 20}, {110, 45}, {60, 70}});
+    const auto doc = WmfDocument::parse(b.build());
+    QVERIFY(doc);
+    QVERIFY(!doc->isPlaceable());
+    QCOMPARE(doc->unitsPerInch(), 96);
+    QCOMPARE(doc->frame(), QRectF(10, 20, 100, 50));
+    QCOMPARE(doc->pixelSize(), QSize(100, 50));
+    const QImage img = play(b.build(), QSize(100, 50));
+    QCOMPARE(vztest::inkBounds(img, 40), QRect(0, 0, 100, 50));
+}
+
+void TestWmf::windows1252()
+{
+    const QByteArray bytes("\x80\x93x\xe9\x9f", 5);
+    const QString text = vz::mf::decodeAnsi(bytes.constData(), bytes.size());
+    QCOMPARE(text, QString::fromUtf8("\u20ac\u201cx\u00e9\u0178"));
+    QCOMPARE(vz::mf::encodeAnsi(text), bytes);
+    QCOMPARE(vz::mf::encodeAnsi(QString::fromUtf8("\u4e2d")), QByteArray("?"));
 }
 
 void TestWmf::transparentMaskPair()
@@ -515,6 +686,147 @@ void TestWmf::emfMapModesAgree()
     const QImage ih = h.render(QSize(280, 200));
     QVERIFY(vztest::inkBounds(ia).isValid());
     QVERIFY(vztest::differingShare(ia, ih, 64) < 0.01);
+}
+
+namespace {
+
+// A hand-made enhanced metafile: a 100 mm square frame on a reference
+// device of 3.2 pixels per millimetre (320 pixels), then the records.
+class EmfBuilder
+{
+public:
+    EmfBuilder &rec(quint32 type, std::initializer_list<qint32> values)
+    {
+        WmfBuilder::put32(m_recs, type);
+        WmfBuilder::put32(m_recs, quint32(8 + 4 * values.size()));
+        for (qint32 v : values)
+            WmfBuilder::put32(m_recs, quint32(v));
+        ++m_count;
+        return *this;
+    }
+    QByteArray build() const
+    {
+        QByteArray h;
+        auto p32 = [&h](qint64 v) { WmfBuilder::put32(h, quint32(v)); };
+        QByteArray body = m_recs;
+        WmfBuilder::put32(body, 14);
+        WmfBuilder::put32(body, 20);
+        WmfBuilder::put32(body, 0);
+        WmfBuilder::put32(body, 0);
+        WmfBuilder::put32(body, 20);
+        p32(1);
+        p32(88);
+        for (int v : {0, 0, 319, 319})
+            p32(v); // bounds, device pixels
+        for (int v : {0, 0, 10000, 10000})
+            p32(v); // frame, 0.01 mm
+        p32(0x464D4520);
+        p32(0x10000);
+        p32(88 + body.size());
+        p32(m_count + 2);
+        WmfBuilder::put16(h, 4);
+        WmfBuilder::put16(h, 0);
+        p32(0);
+        p32(0);
+        p32(0);
+        p32(1024);
+        p32(768);
+        p32(320);
+        p32(240);
+        return h + body;
+    }
+
+private:
+    QByteArray m_recs;
+    int m_count = 0;
+};
+
+QImage playEmfBytes(const QByteArray &bytes)
+{
+    QImage img(200, 200, QImage::Format_RGB32);
+    img.fill(W);
+    const auto doc = EmfDocument::parse(bytes);
+    if (doc) {
+        QPainter p(&img);
+        playEmf(*doc, p, QRectF(0, 0, 200, 200));
+    }
+    return img;
+}
+
+constexpr quint32 EMR_SETWINDOWEXTEX = 9, EMR_SETVIEWPORTEXTEX = 11, EMR_SETMAPMODE = 17,
+                  EMR_SETWORLDTRANSFORM = 35, EMR_SELECTOBJECT = 37, EMR_CREATEBRUSHINDIRECT = 39,
+                  EMR_RECTANGLE = 43, EMR_MODIFYWORLDTRANSFORM = 36;
+
+qint32 f32(float f)
+{
+    qint32 v;
+    std::memcpy(&v, &f, 4);
+    return v;
+}
+
+} // namespace
+
+void TestWmf::emfMapping_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QRect>("expected"); // ink on the 200-pixel target
+    QTest::addColumn<QRgb>("colour");
+    const QList<qint32> redBrush{1, 0, 0x0000FF, 0};
+    auto start = [&]() {
+        EmfBuilder b;
+        b.rec(EMR_CREATEBRUSHINDIRECT, {1, 0, 0x0000FF, 0}).rec(EMR_SELECTOBJECT, {1});
+        b.rec(EMR_SELECTOBJECT, {qint32(0x80000008)}); // NULL_PEN
+        return b;
+    };
+    // The frame is 320 device pixels wide: 160 is half of it.
+    QTest::newRow("MM_TEXT") << start().rec(EMR_RECTANGLE, {0, 0, 160, 160}).build() << QRect(0, 0, 100, 100) << R;
+    QTest::newRow("MM_HIMETRIC") << start().rec(EMR_SETMAPMODE, {3}).rec(EMR_RECTANGLE, {0, 0, 5000, -5000}).build()
+                                 << QRect(0, 0, 100, 100) << R;
+    QTest::newRow("anisotropic")
+        << start().rec(EMR_SETMAPMODE, {8}).rec(EMR_SETWINDOWEXTEX, {1000, 1000}).rec(EMR_SETVIEWPORTEXTEX, {320, 320})
+               .rec(EMR_RECTANGLE, {500, 500, 1000, 1000}).build()
+        << QRect(100, 100, 100, 100) << R;
+    QTest::newRow("world transform")
+        << start().rec(EMR_SETWORLDTRANSFORM, {f32(0.5f), 0, 0, f32(0.5f), f32(160), 0})
+               .rec(EMR_RECTANGLE, {0, 0, 320, 320}).build()
+        << QRect(100, 0, 100, 100) << R;
+    QTest::newRow("world transform reset")
+        << start().rec(EMR_SETWORLDTRANSFORM, {f32(0.5f), 0, 0, f32(0.5f), 0, 0})
+               .rec(EMR_MODIFYWORLDTRANSFORM, {0, 0, 0, 0, 0, 0, 1}).rec(EMR_RECTANGLE, {0, 0, 160, 160}).build()
+        << QRect(0, 0, 100, 100) << R;
+    QTest::newRow("stock black brush")
+        << start().rec(EMR_SELECTOBJECT, {qint32(0x80000004)}).rec(EMR_RECTANGLE, {160, 160, 320, 320}).build()
+        << QRect(100, 100, 100, 100) << K;
+}
+
+void TestWmf::emfMapping()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QRect, expected);
+    QFETCH(QRgb, colour);
+    const QImage img = playEmfBytes(file);
+    const QRect ink = vztest::inkBounds(img, 40);
+    QVERIFY2(qAbs(ink.left() - expected.left()) <= 1 && qAbs(ink.top() - expected.top()) <= 1
+                 && qAbs(ink.right() - expected.right()) <= 1 && qAbs(ink.bottom() - expected.bottom()) <= 1,
+             qPrintable(QStringLiteral("ink %1,%2 to %3,%4").arg(ink.left()).arg(ink.top()).arg(ink.right()).arg(ink.bottom())));
+    QCOMPARE(hex(img.pixel(expected.center())), hex(colour));
+}
+
+void TestWmf::emfDamaged()
+{
+    EmfBuilder b;
+    b.rec(EMR_CREATEBRUSHINDIRECT, {1, 0, 0x0000FF, 0}).rec(EMR_SELECTOBJECT, {1});
+    b.rec(EMR_RECTANGLE, {0, 0, 160, 160});
+    b.rec(8, {0, 0, 0, 0, 5, 1000000, 7}); // polypolygon whose counts exceed the record
+    b.rec(84, {0, 0, 0, 0, 1, 0, 0, 0, 0, 500, 100000, 0, 0, 0, 0, 0, 0}); // text past the record
+    b.rec(81, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 400, 40, 900, 4, 0, 0x00CC0020, 10, 10}); // bitmap offsets outside
+    b.rec(EMR_RECTANGLE, {160, 160, 320, 320});
+    const QByteArray file = b.build();
+    const QImage img = playEmfBytes(file);
+    QCOMPARE(hex(img.pixel(50, 50)), hex(R));
+    QCOMPARE(hex(img.pixel(150, 150)), hex(R));
+    for (qsizetype n = 0; n < file.size(); n += 5)
+        playEmfBytes(file.left(n));
 }
 
 QTEST_MAIN(TestWmf)
