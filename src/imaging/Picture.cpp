@@ -169,7 +169,7 @@ bool Picture::draw(QPainter &painter, const QRectF &target) const
     }
 }
 
-QImage Picture::render(QSize size, const QColor &background) const
+QImage Picture::render(QSize size, const QColor &background, bool antialiased) const
 {
     if (size.isEmpty())
         size = this->size();
@@ -178,6 +178,8 @@ QImage Picture::render(QSize size, const QColor &background) const
     QImage out(size, QImage::Format_RGB32);
     out.fill(background);
     QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing, antialiased);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, antialiased);
     draw(p, QRectF(0, 0, size.width(), size.height()));
     p.end();
     return out;

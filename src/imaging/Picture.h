@@ -64,11 +64,13 @@ public:
     // The bytes the picture was read from (JPEG, GIF, icon, metafiles).
     QByteArray sourceBytes() const { return m_d ? m_d->bytes : QByteArray(); }
 
-    // Draws the picture stretched into `target`. Returns false when nothing
-    // could be drawn.
+    // Draws the picture stretched into `target`, with the painter's render
+    // hints (metafiles draw with hard edges unless it asks for
+    // antialiasing). Returns false when nothing could be drawn.
     bool draw(QPainter &painter, const QRectF &target) const;
-    // The picture drawn on a background at `size` (its own size when empty).
-    QImage render(QSize size = QSize(), const QColor &background = Qt::white) const;
+    // The picture drawn on a background at `size` (its own size when empty),
+    // antialiased unless asked otherwise.
+    QImage render(QSize size = QSize(), const QColor &background = Qt::white, bool antialiased = true) const;
 
     // The picture in its own file format: bitmaps as 24-bit BMP, metafiles
     // placeable (enhanced ones as they are), the others as their bytes.

@@ -45,9 +45,8 @@ GdiCanvas::GdiCanvas(QPainter &painter, const DcState &initial, const QTransform
     if (m_hadClip)
         m_initialClip = m_p.clipPath();
     m_raster = m_p.paintEngine() && m_p.paintEngine()->type() == QPaintEngine::Raster;
-    m_p.setRenderHint(QPainter::Antialiasing, true);
-    m_p.setRenderHint(QPainter::TextAntialiasing, true);
-    m_p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // The caller's render hints decide: a plain painter draws with hard
+    // edges as GDI does (and fast); antialiasing is there for the asking.
     const QRectF dev = m_p.device() ? QRectF(0, 0, m_p.device()->width(), m_p.device()->height()) : QRectF();
     const QRectF box = m_p.worldTransform().inverted().mapRect(dev).united(deviceToTarget.mapRect(QRectF(0, 0, 1, 1)));
     m_limit = box.adjusted(-kCoordLimit, -kCoordLimit, kCoordLimit, kCoordLimit);

@@ -238,6 +238,7 @@ void TestWmfGenerator::lettersIntoOneMetafile()
     const vz::Picture la = vz::Picture::fromBytes(a.build(QRect(0, 0, 100, 200), 300), vz::Picture::Kind::Metafile);
     const vz::Picture lb = vz::Picture::fromBytes(b.build(QRect(0, 0, 100, 100), 150), vz::Picture::Kind::Metafile);
     const Scene word = [&](QPainter &p) {
+        p.setRenderHint(QPainter::Antialiasing);
         la.draw(p, QRectF(0, 0, 80, 160));
         lb.draw(p, QRectF(80, 0, 80, 160));
     };
@@ -266,7 +267,10 @@ void TestWmfGenerator::realFilesReplay()
     QFETCH(QString, path);
     const vz::Picture pic = vz::Picture::fromFile(path);
     const QSize size = pic.size().scaled(300, 300, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-    const Scene scene = [&](QPainter &p) { pic.draw(p, QRectF(QPointF(0, 0), QSizeF(size))); };
+    const Scene scene = [&](QPainter &p) {
+        p.setRenderHint(QPainter::Antialiasing);
+        pic.draw(p, QRectF(QPointF(0, 0), QSizeF(size)));
+    };
     const QByteArray wmf = generate(scene, size);
     QVERIFY(WmfDocument::parse(wmf)->checksumValid());
     const QImage back = vz::Picture::fromBytes(wmf, vz::Picture::Kind::Metafile).render(size);
