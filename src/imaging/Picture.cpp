@@ -141,14 +141,12 @@ Picture Picture::fromFile(const QString &fileName, Kind kind)
 
 void Picture::setSize(const QSize &pixels)
 {
-    if (!m_d)
+    if (!m_d || !isMetafile())
         return;
     auto d = std::make_shared<Data>(*m_d);
     d->size = pixels;
-    if (isMetafile()) {
-        d->physical = QSize(int(std::lround(pixels.width() * 2540.0 / 96)), int(std::lround(pixels.height() * 2540.0 / 96)));
-        d->resized = true;
-    }
+    d->physical = QSize(int(std::lround(pixels.width() * 2540.0 / 96)), int(std::lround(pixels.height() * 2540.0 / 96)));
+    d->resized = true;
     m_d = std::move(d);
 }
 

@@ -49,7 +49,8 @@ public:
     int width() const { return m_d ? m_d->size.width() : 0; }
     int height() const { return m_d ? m_d->size.height() : 0; }
     QSize size() const { return m_d ? m_d->size : QSize(); }
-    // Metafiles: setting the size in pixels also sets the physical size.
+    // Metafiles only: setting the size in pixels also sets the physical size
+    // (and the bounding box they are saved with).
     void setSize(const QSize &pixels);
 
     // Metafiles only: physical size (0.01 mm), units per inch, the logical
