@@ -13,8 +13,12 @@
 #include "enhancements/EnhancementsPage.h"
 #include "imagesets/CharacterMap.h"
 #include "imagesets/ClipartPage.h"
+#include "imaging/FormEnlarge.h"
+#include "imaging/Picture.h"
+#include "imaging/PictureView.h"
 #include "lettering/AlphabetPage.h"
 #include "lettering/MixMatchPage.h"
+#include "platform/SystemClipboard.h"
 #include "printpage/formPrint.h"
 #include "shell/Startup.h"
 
@@ -146,8 +150,24 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     };
     m_clipartPage = new ClipartPage(m_state, vzClipart, lowerClipart, this);
     m_clipPanel = new ClipboardPanel(m_pnlHideClipart->content(), lowerPrint, this);
+    m_clipPanel->setPageNames([this] { return mainPageName(); }, [this] { return lowerPageName(); });
+    connect(m_clipPanel, &ClipboardPanel::expandRequested, this, [this] { m_pnlHideClipart->setExpanded(true); });
     m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, this);
     m_print = new TfrmPrint(nullptr);
+    m_enlargedView = new TEnlargedView(m_clipPanel, this);
+    m_clipPanel->setPreviewWindow(m_enlargedView);
+    m_clipartPage->refreshClipboardPanel = [this] {
+        if (m_pnlHideClipart->isExpanded())
+            m_clipPanel->RefreshClipboardPanel();
+    };
+    m_clipartPage->sendToClipboard = [this] {
+        if (!m_clipartPage->mainImage()->isEmpty())
+            m_clipPanel->btnSendtoClipartClipClick(Picture::fromFile(m_state.clipartPath));
+    };
+    m_clipartPage->openPreview = [this](bool anyKind) {
+        const QString path = m_clipartPage->mainImage()->isEmpty() ? QString() : m_state.clipartPath;
+        m_enlargedView->showForClipart(path, m_state.clipartName, anyKind);
+    };
 
     m_mainNotebook->setCurrentWidget(vzAlphabet);
     m_noteBookPreview->setCurrentWidget(lowerAlpha);
@@ -291,7 +311,7 @@ void TfrmVZMain::FormCreate(const QStringList &args)
     const QCursor magnify = magnifyCursor();
     for (QWidget *w : {static_cast<QWidget *>(m_clipartPage->mainImage()), m_clipartPage->panelImageInner(), m_alphabetPage->paintBox(),
                        static_cast<QWidget *>(m_alphabetPage->scrollBox()), m_mixPage->paintBox(),
-                       m_clipPanel->imgTotebag()})
+                       static_cast<QWidget *>(m_clipPanel->imgTotebag())})
         w->setCursor(magnify);
 
     m_state.programFolder = programFolder();
@@ -437,7 +457,11 @@ void TfrmVZMain::ClearallClipboards()
     m_clipPanel->ClearallClipboards();
     Q_EMIT commandRun(QStringLiteral("fcImageBtn1"));
 }
-void TfrmVZMain::btnpreviewClick() { Q_EMIT commandRun(QStringLiteral("btnpreview")); }
+void TfrmVZMain::btnpreviewClick()
+{
+    Q_EMIT commandRun(QStringLiteral("btnpreview"));
+    m_clipPanel->ClipBoardToEffects(0);
+}
 void TfrmVZMain::btnTourClick() { Q_EMIT commandRun(QStringLiteral("btnTour")); }
 void TfrmVZMain::btnHelpClick() { Q_EMIT commandRun(QStringLiteral("btnHelp")); }
 void TfrmVZMain::RunCatalogUpdate() { Q_EMIT commandRun(QStringLiteral("RunCatalogUpdate")); }
@@ -506,13 +530,12 @@ void TfrmVZMain::checkSystemClipboard()
 {
     if (!m_state.clipboardRecheck)
         return;
-    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !(data->hasImage() || data->hasFormat(QStringLiteral("image/x-wmf"))))
+    if (!SystemClipboard::hasPicture())
         return;
-    const QImage image = QGuiApplication::clipboard()->image();
-    if (image.isNull())
+    const Picture picture = SystemClipboard::takePicture();
+    if (picture.isNull())
         return;
-    m_clipPanel->showWindowsPicture(QPixmap::fromImage(image));
+    m_clipPanel->showWindowsPicture(picture);
     m_state.clipboardRecheck = false;
 }
 

@@ -19,6 +19,7 @@ class ClipboardPanel;
 class EnhancementsPage;
 class CollapsiblePanel;
 class TfrmPrint;
+class TEnlargedView;
 class CharacterMap;
 
 // The main window: toolbar, page column, the two page stacks, the collapsible
@@ -43,6 +44,7 @@ public:
     AlphabetPage *alphabetPage() const { return m_alphabetPage; }
     MixMatchPage *mixMatchPage() const { return m_mixPage; }
     ClipboardPanel *clipboardPanel() const { return m_clipPanel; }
+    TEnlargedView *enlargedView() const { return m_enlargedView; }
 
     // The key map; never consumes the key.
     void FormKeyDown(QKeyEvent *event);
@@ -114,6 +116,7 @@ private:
     ClipboardPanel *m_clipPanel = nullptr;
     EnhancementsPage *m_enhancements = nullptr;
     TfrmPrint *m_print = nullptr;
+    TEnlargedView *m_enlargedView = nullptr;
 };
 
 // The magnifying-glass cursor set on controls whose click opens a preview.

@@ -1,4 +1,6 @@
 #include "clipboards/ClipboardPanel.h"
+#include "clipboards/ToteBags.h"
+#include "imaging/PictureView.h"
 #include "common/CollapsiblePanel.h"
 #include "common/Dialogs.h"
 #include "common/ProgramFolder.h"
@@ -341,7 +343,7 @@ void TestMainWindow::resizeReloadsAlphabet()
 void TestMainWindow::pictureFromAnotherProgram()
 {
     TfrmVZMain w({"local"});
-    QLabel *thumb = w.clipboardPanel()->imgWidowClip();
+    PictureView *thumb = w.clipboardPanel()->imgWidowClip();
     QGuiApplication::clipboard()->clear();
     Q_EMIT qApp->applicationStateChanged(Qt::ApplicationInactive);
     QVERIFY(w.state().clipboardRecheck);
@@ -355,7 +357,7 @@ void TestMainWindow::pictureFromAnotherProgram()
     Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
     QVERIFY(!w.state().clipboardRecheck);
     QVERIFY(copiedImageShown());
-    QCOMPARE(thumb->pixmap().size(), QSize(40, 20));
+    QCOMPARE(thumb->picture().size(), QSize(40, 20));
 }
 
 QTEST_MAIN(TestMainWindow)

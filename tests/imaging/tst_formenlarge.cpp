@@ -1,0 +1,391 @@
+#include "clipboards/ToteBags.h"
+#include "common/Fitting.h"
+#include "common/VzError.h"
+#include "imaging/FormEnlarge.h"
+#include "imaging/PictureView.h"
+#include "imaging/RasterView.h"
+
+#include "testutils.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace vz;
+
+namespace {
+
+QImage colourful(int width, int height, quint32 seed = 7)
+{
+    QRandomGenerator rng(seed);
+    QImage img(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = qRgb(int(rng.bounded(256)), (x * 255) / qMax(1, width - 1), (y * 255) / qMax(1, height - 1));
+    }
+    return img;
+}
+
+QImage with(QImage img, Effect effect, int value)
+{
+    applyEffect(img, effect, value);
+    return img;
+}
+
+class FakeHost : public EnlargedViewHost
+{
+public:
+    int kind = 1;
+    bool clipart = false;
+    QWidget box;
+    PictureView *thumb = new PictureView(&box);
+    QList<Picture> copied;
+    int fits = 0;
+
+    FakeHost() { box.resize(120, 90); }
+    int currentClipboardKind() const override { return kind; }
+    bool clipartPageShown() const override { return clipart; }
+    PictureView *panelThumbnail() override { return thumb; }
+    void fitPanelThumbnail() override { ++fits; }
+    void showCopiedPicture(const Picture &picture) override
+    {
+        copied.append(picture);
+        setCopiedImageShown(true);
+    }
+};
+
+} // namespace
+
+class TestFormEnlarge : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void layout_data();
+    void layout();
+    void sliders_data();
+    void sliders();
+    void hueThenContrastButton();
+    void flipThenBrightness();
+    void applyThenCancel();
+    void copyLeavesUnappliedEffectOut();
+    void okStoresInCurrentClipboard_data();
+    void okStoresInCurrentClipboard();
+    void pictureMode();
+    void burstComputesLatestOnly();
+    void largeImagePreviewThenFullSize();
+    void emptyImageRaises();
+
+private:
+    void open(TEnlargedView &view, const QImage &image);
+    QSlider *slider(TEnlargedView &view, const char *name) { return view.findChild<QSlider *>(name); }
+    void click(TEnlargedView &view, const char *name) { view.findChild<QToolButton *>(name)->click(); }
+
+    std::unique_ptr<FakeHost> m_host;
+};
+
+void TestFormEnlarge::init()
+{
+    m_host = std::make_unique<FakeHost>();
+    clearAllToteBags();
+}
+
+void TestFormEnlarge::open(TEnlargedView &view, const QImage &image)
+{
+    view.RasterMode();
+    view.imgMain().setBitmap(image);
+    view.show();
+}
+
+void TestFormEnlarge::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<int>("x");
+    QTest::newRow("hue") << "btnColor" << "Change Image Hue" << 13;
+    QTest::newRow("saturation") << "btnSaturation" << "Change Image Saturation" << 84;
+    QTest::newRow("brightness") << "btnBritness" << "Change Image Brightness" << 156;
+    QTest::newRow("contrast") << "btncontrast" << "Change Image Contrast" << 227;
+    QTest::newRow("sharpness") << "btnSharpen" << "Change Image Sharpness" << 299;
+    QTest::newRow("paint") << "btnMedian" << "Change Image Paint Effects" << 370;
+    QTest::newRow("flip") << "btnFlip" << "Flip Image" << 441;
+    QTest::newRow("reverse") << "btnReverse" << "Reverse Image" << 513;
+    QTest::newRow("copy") << "btncopy" << "Copy Image" << 584;
+    QTest::newRow("apply") << "btnApply" << "Apply/Current" << 504;
+    QTest::newRow("ok") << "btnOK" << "Ok/Close" << 547;
+    QTest::newRow("cancel") << "btnCancel" << "Cancel/Close" << 590;
+}
+
+void TestFormEnlarge::layout()
+{
+    QFETCH(QString, name);
+    TEnlargedView view(m_host.get());
+    QCOMPARE(view.windowTitle(), QStringLiteral("Preview Image/Change Effects"));
+    QCOMPARE(view.size(), QSize(632, 412));
+    auto *btn = view.findChild<QToolButton *>(name);
+    QVERIFY(btn);
+    QTEST(btn->toolTip(), "hint");
+    QTEST(btn->x(), "x");
+    QCOMPARE(btn->size(), QSize(35, 35));
+    QCOMPARE(view.findChild<QWidget *>("pnlEffects")->height(), 46);
+    QCOMPARE(view.findChild<QWidget *>("pnlBottom")->height(), 48);
+}
+
+void TestFormEnlarge::sliders_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("min");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<int>("reset");
+    QTest::newRow("hue") << "btnColor" << "pnlHue" << "tbHue" << "Color:" << -360 << 360 << 0;
+    QTest::newRow("saturation") << "btnSaturation" << "pnlSaturation" << "tbSaturation" << "Saturation:" << -1000 << 1000 << 0;
+    QTest::newRow("brightness") << "btnBritness" << "pnlBrightness" << "tbBrightness" << "Brightness:" << -1000 << 1000 << 0;
+    QTest::newRow("contrast") << "btncontrast" << "pnlContrast" << "tbContrast" << "Contrast:" << -1000 << 1000 << 0;
+    QTest::newRow("sharpness") << "btnSharpen" << "pnlSharpness" << "tbSharpness" << "Sharpness:" << -1000 << 1000 << 0;
+    QTest::newRow("paint") << "btnMedian" << "pnlPaint" << "tbPaint" << "Paint Effect:" << 1 << 20 << 1;
+}
+
+void TestFormEnlarge::sliders()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, panel);
+    QFETCH(QString, slider);
+    QFETCH(int, max);
+    TEnlargedView view(m_host.get());
+    open(view, colourful(40, 30));
+    auto *s = view.findChild<QSlider *>(slider);
+    QVERIFY(s);
+    QTEST(s->minimum(), "min");
+    QTEST(s->maximum(), "max");
+    QTEST(s->value(), "reset");
+    QCOMPARE(s->geometry(), QRect(99, 12, 401, s->height()));
+    QWidget *p = view.findChild<QWidget *>(panel);
+    QVERIFY(!p->isVisible());
+    view.findChild<QToolButton *>(button)->click();
+    QVERIFY(p->isVisible());
+    QCOMPARE(p->height(), 47);
+    QFETCH(QString, label);
+    bool labelled = false;
+    for (auto *l : p->findChildren<QLabel *>())
+        labelled |= l->text() == label && l->pos() == QPoint(16, 16) && l->font().bold();
+    QVERIFY(labelled);
+    // Only one panel at a time; Cancel resets the slider and hides the panel.
+    s->setValue(max);
+    int shown = 0;
+    for (const char *name : {"pnlHue", "pnlSaturation", "pnlBrightness", "pnlContrast", "pnlSharpness", "pnlPaint"})
+        shown += view.findChild<QWidget *>(name)->isVisible();
+    QCOMPARE(shown, 1);
+    view.btnCancelClick();
+    QTEST(s->value(), "reset");
+    QVERIFY(!p->isVisible());
+    QVERIFY(!view.isVisible());
+}
+
+void TestFormEnlarge::hueThenContrastButton()
+{
+    TEnlargedView view(m_host.get());
+    const QImage orig = colourful(30, 20);
+    open(view, orig);
+    click(view, "btnColor");
+    slider(view, "tbHue")->setValue(90);
+    QCOMPARE(view.imgMain().Bitmap(), with(orig, Effect::Hue, 90));
+    click(view, "btncontrast");
+    // The hue change is dropped...
+    QCOMPARE(slider(view, "tbHue")->value(), 0);
+    QCOMPARE(view.imgMain().Bitmap(), orig);
+    // ...and contrast works on the applied image.
+    slider(view, "tbContrast")->setValue(400);
+    QCOMPARE(view.imgMain().Bitmap(), with(orig, Effect::Contrast, 400));
+    QCOMPARE(view.Fimgset().Bitmap(), orig);
+}
+
+void TestFormEnlarge::flipThenBrightness()
+{
+    TEnlargedView view(m_host.get());
+    const QImage orig = colourful(30, 20);
+    const QImage flipped = with(orig, Effect::Flip, 0);
+    open(view, orig);
+    click(view, "btnBritness");
+    click(view, "btnFlip");
+    QCOMPARE(view.imgMain().Bitmap(), flipped);
+    // Brightness starts from the applied image: the flip is lost from the display.
+    slider(view, "tbBrightness")->setValue(300);
+    QCOMPARE(view.imgMain().Bitmap(), with(orig, Effect::Intensity, 300));
+    // The sliders on the working base still show it; brightness keeps its position.
+    struct Case { const char *slider; Effect effect; int value; };
+    for (const Case &c : {Case{"tbHue", Effect::Hue, 120}, Case{"tbSaturation", Effect::Saturation, -500},
+                          Case{"tbSharpness", Effect::Sharpen, 600}, Case{"tbPaint", Effect::Median, 3}}) {
+        slider(view, c.slider)->setValue(c.value);
+        QCOMPARE(view.imgMain().Bitmap(), with(flipped, c.effect, c.value));
+    }
+    QCOMPARE(slider(view, "tbBrightness")->value(), 300);
+    // Reverse mirrors the working base, dropping the moving slider's effect.
+    click(view, "btnReverse");
+    QCOMPARE(view.imgMain().Bitmap(), with(flipped, Effect::Reverse, 0));
+    QCOMPARE(view.FimgTmp().Bitmap(), with(flipped, Effect::Reverse, 0));
+}
+
+void TestFormEnlarge::applyThenCancel()
+{
+    TEnlargedView view(m_host.get());
+    const QImage orig = colourful(30, 20);
+    open(view, orig);
+    click(view, "btnSaturation");
+    slider(view, "tbSaturation")->setValue(-1000);
+    click(view, "btnApply");
+    QCOMPARE(view.Fimgset().Bitmap(), with(orig, Effect::Saturation, -1000));
+    QCOMPARE(slider(view, "tbSaturation")->value(), 0);
+    // Applied effects accumulate: hue on the applied (grey) image stays grey.
+    slider(view, "tbSaturation")->setValue(1000);
+    QCOMPARE(view.imgMain().Bitmap(), with(with(orig, Effect::Saturation, -1000), Effect::Saturation, 1000));
+    click(view, "btnCancel");
+    QVERIFY(!view.isVisible());
+    for (int n = 1; n <= 4; ++n)
+        QVERIFY(!toteBag(n).holdsImage());
+    QVERIFY(m_host->thumb->isEmpty());
+    QVERIFY(view.Fimgset().isEmpty() && view.FimgTmp().isEmpty() && view.imgMain().isEmpty());
+}
+
+void TestFormEnlarge::copyLeavesUnappliedEffectOut()
+{
+    TEnlargedView view(m_host.get());
+    const QImage orig = colourful(30, 20);
+    open(view, orig);
+    click(view, "btnColor");
+    slider(view, "tbHue")->setValue(180);
+    click(view, "btncopy");
+    const TToteBageImage &windows = toteBag(kWindowsClip);
+    QVERIFY(windows.HasRaster);
+    QCOMPARE(windows.RasterHolder.Bitmap(), orig);
+    QCOMPARE(vztest::maxChannelDiff(QGuiApplication::clipboard()->image(), orig), 0);
+    QVERIFY(!copiedImageShown());
+    // An applied one is included.
+    click(view, "btnApply");
+    click(view, "btncopy");
+    QCOMPARE(windows.RasterHolder.Bitmap(), with(orig, Effect::Hue, 180));
+    QVERIFY(view.isVisible());
+}
+
+void TestFormEnlarge::okStoresInCurrentClipboard_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("thumbWidth");
+    QTest::newRow("alphabets") << 1 << 800;
+    QTest::newRow("clipart") << 2 << 900;
+    QTest::newRow("mix & match") << 3 << 800;
+    QTest::newRow("enhancements") << 4 << 0;
+}
+
+void TestFormEnlarge::okStoresInCurrentClipboard()
+{
+    QFETCH(int, kind);
+    QFETCH(int, thumbWidth);
+    m_host->kind = kind;
+    TEnlargedView view(m_host.get());
+    const QImage orig = colourful(900, 20);
+    open(view, orig);
+    click(view, "btnMedian");
+    slider(view, "tbPaint")->setValue(3); // taken by OK without Apply
+    click(view, "btnOK");
+    QVERIFY(!view.isVisible());
+    QCOMPARE(view.result(), int(QDialog::Accepted));
+    for (int n = 1; n <= 4; ++n)
+        QCOMPARE(toteBag(n).HasRaster, n == kind && kind <= 3);
+    if (kind <= 3)
+        QCOMPARE(toteBag(kind).RasterHolder.Bitmap(), with(orig, Effect::Median, 3));
+    QCOMPARE(m_host->thumb->picture().width(), thumbWidth);
+    QCOMPARE(m_host->fits, 1);
+    QVERIFY(view.Fimgset().isEmpty());
+    QCOMPARE(slider(view, "tbPaint")->value(), 1);
+}
+
+void TestFormEnlarge::pictureMode()
+{
+    TEnlargedView view(m_host.get());
+    open(view, colourful(20, 20));
+    view.btnCancelClick();
+    const Picture picture = Picture::fromImage(colourful(200, 100));
+    view.PictureMode(picture);
+    view.setWindowTitle(QStringLiteral("Rose"));
+    m_host->clipart = true;
+    view.show();
+    QCOMPARE(view.windowTitle(), QStringLiteral("Rose")); // the clip-art page keeps its caption
+    QVERIFY(!view.findChild<QWidget *>("pnlEffects")->isVisible());
+    QVERIFY(view.Image()->isVisible());
+    QVERIFY(view.imgMain().isEmpty());
+    const QRect area = view.findChild<QWidget *>("pnlImage")->rect();
+    QCOMPARE(view.Image()->geometry(), *fitPictureRect(200, 100, area));
+
+    click(view, "btncopy");
+    QCOMPARE(m_host->copied.size(), 1);
+    QVERIFY(copiedImageShown());
+    QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(200, 100));
+
+    click(view, "btnOK");
+    QVERIFY(toteBag(kClipartClip).HasPicture);
+    QCOMPARE(toteBag(kClipartClip).PictureHolder.size(), QSize(200, 100));
+    QCOMPARE(m_host->thumb->picture().size(), QSize(200, 100));
+    QVERIFY(!toteBag(kClipartClip).HasRaster);
+
+    // Elsewhere the caption is the window's own.
+    m_host->clipart = false;
+    view.show();
+    QCOMPARE(view.windowTitle(), QStringLiteral("Preview Image/Change Effects"));
+    view.btnCancelClick();
+}
+
+void TestFormEnlarge::burstComputesLatestOnly()
+{
+    TEnlargedView view(m_host.get());
+    const QImage orig = colourful(60, 40);
+    open(view, orig);
+    click(view, "btnSharpen");
+    const int before = view.effectComputations();
+    for (int v = 100; v <= 1000; v += 100)
+        slider(view, "tbSharpness")->setValue(v);
+    QCOMPARE(view.effectComputations(), before);
+    QTRY_COMPARE(view.effectComputations(), before + 1);
+    QCOMPARE(view.displayedImage(), with(orig, Effect::Sharpen, 1000));
+}
+
+void TestFormEnlarge::largeImagePreviewThenFullSize()
+{
+    TEnlargedView view(m_host.get());
+    const QImage orig = colourful(2000, 1000);
+    open(view, orig);
+    click(view, "btnBritness");
+    slider(view, "tbBrightness")->setValue(-500);
+    // While moving: the effect on the displayed size.
+    QTRY_VERIFY(view.displayedImage().width() < 1000 && view.displayedImage().width() > 0);
+    const QSize shown = view.findChild<RasterView *>("imgMain")->targetRect(orig.size()).size();
+    QCOMPARE(view.displayedImage().size(), shown);
+    // At rest: the full size.
+    QTRY_COMPARE(view.displayedImage().size(), orig.size());
+    QCOMPARE(view.displayedImage(), with(orig, Effect::Intensity, -500));
+    // Apply takes the full-size result even straight after a move.
+    slider(view, "tbBrightness")->setValue(200);
+    click(view, "btnApply");
+    QCOMPARE(view.Fimgset().Bitmap(), with(orig, Effect::Intensity, 200));
+}
+
+void TestFormEnlarge::emptyImageRaises()
+{
+    TEnlargedView view(m_host.get());
+    open(view, QImage());
+    QVERIFY_THROWS_EXCEPTION(ImageError, click(view, "btnFlip"));
+    click(view, "btnColor");
+    slider(view, "tbHue")->setValue(30);
+    QVERIFY_THROWS_EXCEPTION(ImageError, view.imgMain());
+    QVERIFY(view.isVisible());
+    view.btnCancelClick();
+}
+
+QTEST_MAIN(TestFormEnlarge)
+#include "tst_formenlarge.moc"
