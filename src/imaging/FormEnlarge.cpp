@@ -6,6 +6,8 @@
 #include "common/Palette.h"
 #include "common/Rounding.h"
 #include "common/ScaleForm.h"
+#include "common/TempFile.h"
+#include "common/VzError.h"
 #include "common/WaitCursor.h"
 #include "imaging/PictureView.h"
 #include "imaging/RasterView.h"
@@ -283,6 +285,26 @@ int TEnlargedView::showForClipart(const QString &fileName, const QString &captio
     if (!anyKind && (kind == Picture::Kind::Bitmap || kind == Picture::Kind::Jpeg))
         return showForRasterFile(fileName, caption);
     return showForPicture(picture, caption);
+}
+
+int TEnlargedView::showForRendered(const std::function<void(const QString &)> &render, bool metafile)
+{
+    Picture picture;
+    {
+        TempFile file;
+        if (!file.isValid())
+            throw FileError(QStringLiteral("Cannot create a temporary file."));
+        render(file.path());
+        if (metafile) {
+            picture = Picture::fromFile(file.path(), Picture::Kind::Metafile);
+        } else {
+            RasterMode();
+            m_imgMain.Load(file.path(), 0, 0, 1);
+        }
+    }
+    if (metafile)
+        return showForPicture(picture);
+    return ShowModal();
 }
 
 int TEnlargedView::ShowModal() { return exec(); }

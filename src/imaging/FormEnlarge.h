@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QImage>
 
+#include <functional>
+
 class QAbstractButton;
 class QLabel;
 class QSlider;
@@ -65,6 +67,10 @@ public:
     // (`anyKind` true) shows any kind as a picture. An empty `fileName` (no
     // image shown) opens the window on no picture.
     int showForClipart(const QString &fileName, const QString &caption, bool anyKind);
+    // A word or composition: `render` writes it into a temporary "vz" file,
+    // which is read (a raster with effects, a metafile as a picture) and
+    // deleted before the window shows.
+    int showForRendered(const std::function<void(const QString &fileName)> &render, bool metafile);
 
     void RasterMode();
     void PictureMode(const Picture &picture);

@@ -9,6 +9,7 @@
 #include "common/ProgramFolder.h"
 #include "common/ScaleForm.h"
 #include "common/Splitter.h"
+#include "common/TempFile.h"
 #include "common/WaitCursor.h"
 #include "enhancements/EnhancementsPage.h"
 #include "imagesets/CharacterMap.h"
@@ -18,6 +19,7 @@
 #include "imaging/PictureView.h"
 #include "lettering/AlphabetPage.h"
 #include "lettering/MixMatchPage.h"
+#include "lettering/WordRenderer.h"
 #include "platform/SystemClipboard.h"
 #include "printpage/formPrint.h"
 #include "shell/Startup.h"
@@ -156,6 +158,23 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_print = new TfrmPrint(nullptr);
     m_enlargedView = new TEnlargedView(m_clipPanel, this);
     m_clipPanel->setPreviewWindow(m_enlargedView);
+    m_alphabetPage->sendToClipboard = [this] {
+        TempFile file;
+        m_alphabetPage->renderWord(file.path());
+        m_clipPanel->SendToalphaClipBoard(file.path(), m_alphabetPage->wordKind() == WordKind::Metafile);
+    };
+    m_alphabetPage->openPreview = [this] {
+        m_enlargedView->showForRendered([this](const QString &f) { m_alphabetPage->renderWord(f); },
+                                        m_alphabetPage->wordKind() == WordKind::Metafile);
+    };
+    m_mixPage->sendToClipboard = [this] {
+        TempFile file;
+        m_mixPage->renderTo(file.path());
+        m_clipPanel->SendMixToClip(file.path());
+    };
+    m_mixPage->openPreview = [this] {
+        m_enlargedView->showForRendered([this](const QString &f) { m_mixPage->renderTo(f); }, false);
+    };
     m_clipartPage->refreshClipboardPanel = [this] {
         if (m_pnlHideClipart->isExpanded())
             m_clipPanel->RefreshClipboardPanel();
