@@ -79,6 +79,8 @@ ClipboardPanel::ClipboardPanel(QWidget *content, QWidget *printPage, QObject *pa
             white->setToolTip(kPlaceHint);
             white->installEventFilter(this);
         }
+        if (i == 0)
+            white->setMouseTracking(true); // moving over it repaints the Alphabets thumbnail
         m_thumbs[i] = thumb;
         m_thumbBoxes[i] = white;
     }
