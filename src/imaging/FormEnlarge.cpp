@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSlider>
+#include <QThreadPool>
 #include <QTimer>
 #include <QToolButton>
 
@@ -103,7 +104,9 @@ TEnlargedView::TEnlargedView(EnlargedViewHost *host, QWidget *parent)
     , m_host(host)
     , m_computeTimer(new QTimer(this))
     , m_settleTimer(new QTimer(this))
+    , m_worker(new QThreadPool(this))
 {
+    m_worker->setMaxThreadCount(1);
     initEnlargeResources();
     setObjectName(QStringLiteral("EnlargedView"));
     setWindowTitle(defaultCaption());
@@ -146,7 +149,12 @@ TEnlargedView::TEnlargedView(EnlargedViewHost *host, QWidget *parent)
     ScaleFormToScreen(this, screenDpiOf(this));
 }
 
-TEnlargedView::~TEnlargedView() = default;
+TEnlargedView::~TEnlargedView()
+{
+    ++m_generation;
+    m_worker->clear();
+    m_worker->waitForDone();
+}
 
 void TEnlargedView::buildEffectBar(QWidget *bar)
 {
@@ -378,6 +386,7 @@ void TEnlargedView::setMain(const QImage &image)
 
 void TEnlargedView::clearPending()
 {
+    ++m_generation;
     m_pending = false;
     m_computeTimer->stop();
     m_settleTimer->stop();
@@ -428,6 +437,7 @@ void TEnlargedView::sliderChanged(int index, int value)
     m_pendingBase = s.base;
     m_pendingEffect = s.effect;
     m_pendingValue = value;
+    ++m_generation;
     m_settleTimer->stop();
     // Coalesce a burst of moves: only the value current when the event loop
     // comes round is computed.
@@ -461,14 +471,30 @@ void TEnlargedView::computePending()
 
 void TEnlargedView::settleFullSize()
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        finishPending();
-    } catch (...) {
-        QGuiApplication::restoreOverrideCursor();
-        throw;
-    }
-    QGuiApplication::restoreOverrideCursor();
+    if (!m_pending)
+        return;
+    const quint64 generation = m_generation;
+    const QImage base = baseImage(m_pendingBase).Bitmap();
+    const Effect effect = m_pendingEffect;
+    const int value = m_pendingValue;
+    m_worker->start([this, generation, base, effect, value] {
+        if (m_generation != generation)
+            return; // moved on before this one started
+        QImage result = base;
+        applyEffect(result, effect, value);
+        QMetaObject::invokeMethod(
+            this, [this, generation, result] { fullSizeReady(generation, result); }, Qt::QueuedConnection);
+    });
+}
+
+void TEnlargedView::fullSizeReady(quint64 generation, const QImage &result)
+{
+    if (generation != m_generation || !m_pending)
+        return;
+    m_pending = false;
+    ++m_computations;
+    m_imgMain.setBitmap(result);
+    setMain(m_imgMain.Bitmap());
 }
 
 // ---- commands ---------------------------------------------------------------

@@ -7,11 +7,13 @@
 #include <QDialog>
 #include <QImage>
 
+#include <atomic>
 #include <functional>
 
 class QAbstractButton;
 class QLabel;
 class QSlider;
+class QThreadPool;
 class QTimer;
 class QWidget;
 
@@ -48,8 +50,8 @@ public:
 //
 // Slider moves are coalesced: a burst of moves computes only the latest
 // value. On a large image the moving slider's effect is computed on the
-// displayed size, and the full-size result follows when the slider rests;
-// Apply, OK and Copy always take the full-size result.
+// displayed size, and the full-size result follows in the background when
+// the slider rests; Apply, OK and Copy always take the full-size result.
 class TEnlargedView : public QDialog
 {
     Q_OBJECT
@@ -124,6 +126,7 @@ private:
     void sliderChanged(int index, int value);
     void computePending();
     void settleFullSize();
+    void fullSizeReady(quint64 generation, const QImage &result);
     void finishPending();
     void ResetSliders();
     // Cancel's reset: sliders to their reset values, panels hidden, the
@@ -152,6 +155,11 @@ private:
     int m_pendingValue = 0;
     QTimer *m_computeTimer;
     QTimer *m_settleTimer;
+    // The resting slider's full-size result is computed here, so the window
+    // keeps answering; a result whose generation is no longer current is
+    // dropped.
+    QThreadPool *m_worker;
+    std::atomic<quint64> m_generation{0};
     // The bases scaled to the displayed size, made on first need.
     QImage m_previewApplied;
     QImage m_previewWorking;
