@@ -13,6 +13,8 @@
 #include <QSlider>
 #include <QToolButton>
 
+#include <memory>
+
 namespace {
 
 class Host : public vz::EnlargedViewHost
@@ -51,10 +53,14 @@ struct Fixture
     }
 };
 
+// Widgets must go before the application object: main() resets it.
+std::unique_ptr<Fixture> g_fixture;
+
 Fixture &fixture()
 {
-    static Fixture f;
-    return f;
+    if (!g_fixture)
+        g_fixture = std::make_unique<Fixture>();
+    return *g_fixture;
 }
 
 struct SliderCase { const char *button; const char *slider; int a; int b; };
@@ -132,5 +138,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    g_fixture.reset();
     return 0;
 }
