@@ -8,6 +8,7 @@
 #include "testutils.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QSlider>
@@ -361,9 +362,15 @@ void TestFormEnlarge::largeImagePreviewThenFullSize()
     const QImage orig = colourful(2000, 1000);
     open(view, orig);
     click(view, "btnBritness");
+    const int before = view.effectComputations();
     slider(view, "tbBrightness")->setValue(-500);
-    // While moving: the effect on the displayed size.
-    QTRY_VERIFY(view.displayedImage().width() < 1000 && view.displayedImage().width() > 0);
+    // While moving: the effect on the displayed size (the first result; the
+    // full size cannot follow before the slider has rested).
+    QElapsedTimer guard;
+    guard.start();
+    while (view.effectComputations() == before && guard.elapsed() < 5000)
+        QCoreApplication::processEvents();
+    QVERIFY(view.displayedImage().width() < 1000 && view.displayedImage().width() > 0);
     const QSize shown = view.findChild<RasterView *>("imgMain")->targetRect(orig.size()).size();
     QCOMPARE(view.displayedImage().size(), shown);
     // At rest: the full size.
