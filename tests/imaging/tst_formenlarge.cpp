@@ -77,6 +77,8 @@ private Q_SLOTS:
     void okStoresInCurrentClipboard_data();
     void okStoresInCurrentClipboard();
     void pictureMode();
+    void metafileFollowsWindowSize_data();
+    void metafileFollowsWindowSize();
     void burstComputesLatestOnly();
     void largeImagePreviewThenFullSize();
     void emptyImageRaises();
@@ -339,6 +341,41 @@ void TestFormEnlarge::pictureMode()
     m_host->clipart = false;
     view.show();
     QCOMPARE(view.windowTitle(), QStringLiteral("Preview Image/Change Effects"));
+    view.btnCancelClick();
+}
+
+void TestFormEnlarge::metafileFollowsWindowSize_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("as created") << QSize(632, 412);
+    QTest::newRow("tall") << QSize(500, 700);
+    QTest::newRow("wide") << QSize(900, 400);
+}
+
+void TestFormEnlarge::metafileFollowsWindowSize()
+{
+    QFETCH(QSize, window);
+    const QString file = vztest::testDataDir() + QStringLiteral("metafiles/ant.wmf");
+    if (!QFile::exists(file))
+        QSKIP("no sample metafiles");
+    const Picture wmf = Picture::fromFile(file);
+    QVERIFY(wmf.isMetafile());
+    TEnlargedView view(m_host.get());
+    view.PictureMode(wmf);
+    view.show();
+    view.resize(window);
+    QTRY_COMPARE(view.size(), window);
+    const double ratio = double(wmf.height()) / wmf.width();
+    QSize expected;
+    if (ratio >= double(window.height()) / window.width()) {
+        const int h = window.height() - 80;
+        expected = QSize(qRound(h / ratio), h);
+    } else {
+        const int w = window.width() - 20;
+        expected = QSize(w, qRound(w * ratio));
+    }
+    QTRY_VERIFY(qAbs(view.Image()->width() - expected.width()) <= 1
+                && qAbs(view.Image()->height() - expected.height()) <= 1);
     view.btnCancelClick();
 }
 
