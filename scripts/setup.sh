@@ -11,6 +11,8 @@ PACKAGES="
   clang libclang-rt-14-dev
   xvfb xauth imagemagick libwmf-bin
   fonts-liberation2 fonts-dejavu-core
+  openclipart-svg fonts-lobster fonts-lobstertwo fonts-dustin fonts-beteckna fonts-breip
+  fonts-humor-sans fonts-comic-neue fonts-blankenburg fonts-femkeklaver fonts-urw-base35
 "
 missing=
 for p in $PACKAGES; do
