@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageWriter>
 #include <QPainter>
 #include <QRegularExpression>
@@ -30,16 +31,17 @@ struct Pick
     QString set;
     QString format; // jpg, bmp, wmf
     QString source; // below the clip-art root
+    QString fileName;
+    QString dirs[2]; // the set's folders in the colour and the black-and-white tree
 };
 
 struct Made
 {
     QString reason; // empty when the picture was made
+    bool fatal = false;
     QString name;
     QString search;
-    QString fileName;
-    QByteArray colour;
-    QByteArray grey;
+    QByteArray thumbnails[2];
 };
 
 QByteArray encode(const QImage &img, const QString &format)
@@ -91,16 +93,30 @@ Made makePicture(const QString &root, const Pick &pick)
     const QString base = QFileInfo(pick.source).fileName();
     m.name = pictureName(info, base, kNameLength);
     m.search = searchWords(info, base, kSearchLength);
+    QByteArray bytes[2];
     if (pick.format == QLatin1String("wmf")) {
-        m.colour = wmfOf(pic);
-        m.grey = wmfOf(pic.withSource(greySvg(svg)));
+        bytes[0] = wmfOf(pic);
+        bytes[1] = wmfOf(pic.withSource(greySvg(svg)));
     } else {
         const QImage img = pic.render(kLongSide);
-        m.colour = encode(img, pick.format);
-        m.grey = encode(toGrey(img), pick.format);
+        bytes[0] = encode(img, pick.format);
+        bytes[1] = encode(toGrey(img), pick.format);
     }
-    if (m.colour.isEmpty() || m.grey.isEmpty())
-        m.reason = QStringLiteral("not written");
+    for (int t = 0; t < 2; ++t) {
+        const QString path = pick.dirs[t] + pick.fileName;
+        if (bytes[t].isEmpty() || !writeBytes(path, bytes[t])) {
+            m.reason = QStringLiteral("cannot write ") + path;
+            m.fatal = true;
+            return m;
+        }
+        try {
+            m.thumbnails[t] = makeThumbnail(path);
+        } catch (const std::exception &) {
+            m.reason = QStringLiteral("no thumbnail for ") + path;
+            m.fatal = true;
+            return m;
+        }
+    }
     return m;
 }
 
@@ -123,80 +139,100 @@ QString uniqueFileName(const QString &source, const QString &format, QSet<QStrin
 bool generateClipart(const QString &outRoot, const QString &clipartRoot, const QString &setsFile,
                      const QString &picturesFile, QTextStream &log, ClipartSummary *summary)
 {
+    struct SetInfo
+    {
+        QString id;
+        QString folder;
+        QString name;
+        QString description;
+        int catalogs = 1;
+        QString dirs[2];
+        QString sets[2];
+        QSet<QString> taken;
+    };
+    QList<SetInfo> sets;
+    QHash<QString, int> setIndex;
+    for (const QString &line : readLines(setsFile)) {
+        const QStringList f = line.split(QLatin1Char('|'));
+        if (f.size() != 4)
+            continue;
+        SetInfo s;
+        s.id = f.at(0);
+        if (s.id.endsWith(QLatin1String("/2"))) {
+            s.id.chop(2);
+            s.catalogs = 2;
+        }
+        s.folder = f.at(1);
+        s.name = f.at(2);
+        s.description = f.at(3);
+        s.dirs[0] = outRoot + QStringLiteral("Images/Color/") + s.folder + QLatin1Char('/');
+        s.dirs[1] = outRoot + QStringLiteral("Images/BW/") + s.folder + QLatin1Char('/');
+        // Set names differ between the trees: the program finds a set's folder
+        // by its name, and the colour tree is scanned first.
+        s.sets[0] = s.id;
+        s.sets[1] = s.id + QStringLiteral("bw");
+        for (int t = 0; t < 2; ++t) {
+            if (s.sets[t].size() > kSetLength || !freshFolder(s.dirs[t])) {
+                log << "cannot make " << s.dirs[t] << '\n';
+                return false;
+            }
+            if (!writeTextFile(s.dirs[t] + s.id + QStringLiteral(".qn"),
+                               {QStringLiteral("Name=") + s.name, QStringLiteral("Description=") + s.description,
+                                QStringLiteral("Set=") + s.sets[t]}))
+                return false;
+        }
+        setIndex.insert(s.id, int(sets.size()));
+        sets << s;
+    }
+
     QList<Pick> picks;
     for (const QString &line : readLines(picturesFile)) {
         const QStringList f = line.split(QLatin1Char('\t'));
-        if (f.size() == 3)
-            picks << Pick{f.at(0), f.at(1), f.at(2)};
+        if (f.size() != 3 || !setIndex.contains(f.at(0))) {
+            log << "bad picture line: " << line << '\n';
+            return false;
+        }
+        SetInfo &s = sets[setIndex.value(f.at(0))];
+        Pick p{f.at(0), f.at(1), f.at(2), uniqueFileName(f.at(2), f.at(1), &s.taken), {s.dirs[0], s.dirs[1]}};
+        picks << p;
     }
     // Every picture is independent; results come back in list order.
     const QList<Made> made = QtConcurrent::blockingMapped(
         picks, [&clipartRoot](const Pick &p) { return makePicture(clipartRoot, p); });
 
-    for (const QString &line : readLines(setsFile)) {
-        const QStringList f = line.split(QLatin1Char('|'));
-        if (f.size() != 4)
-            continue;
-        QString id = f.at(0);
-        int catalogs = 1;
-        if (id.endsWith(QLatin1String("/2"))) {
-            id.chop(2);
-            catalogs = 2;
-        }
-        const QString folder = f.at(1);
-        struct Tree
-        {
-            QString dir;
-            QString set;
-            QList<ClipRecord> records;
-        };
-        Tree trees[2] = {{outRoot + QStringLiteral("Images/Color/") + folder + QLatin1Char('/'), id, {}},
-                         {outRoot + QStringLiteral("Images/BW/") + folder + QLatin1Char('/'), id + QStringLiteral("bw"), {}}};
-        for (Tree &t : trees) {
-            if (t.set.size() > kSetLength || !freshFolder(t.dir)) {
-                log << "cannot make " << t.dir << '\n';
-                return false;
-            }
-            if (!writeTextFile(t.dir + id + QStringLiteral(".qn"),
-                               {QStringLiteral("Name=") + f.at(2), QStringLiteral("Description=") + f.at(3),
-                                QStringLiteral("Set=") + t.set}))
-                return false;
-        }
-        QSet<QString> taken;
+    for (const SetInfo &s : sets) {
+        QList<ClipRecord> records[2];
         int count = 0;
         for (int i = 0; i < picks.size(); ++i) {
-            if (picks.at(i).set != id)
+            if (picks.at(i).set != s.id)
                 continue;
             const Made &m = made.at(i);
+            if (m.fatal) {
+                log << m.reason << '\n';
+                return false;
+            }
             if (!m.reason.isEmpty()) {
                 log << "  skipped " << picks.at(i).source << ": " << m.reason << '\n';
                 ++summary->skipped;
                 continue;
             }
-            const QString fileName = uniqueFileName(picks.at(i).source, picks.at(i).format, &taken);
-            for (int k = 0; k < 2; ++k) {
-                Tree &t = trees[k];
-                if (!writeBytes(t.dir + fileName, k == 0 ? m.colour : m.grey)) {
-                    log << "cannot write " << t.dir << fileName << '\n';
-                    return false;
-                }
-                t.records << ClipRecord{m.name, fileName, makeThumbnail(t.dir + fileName), t.set, m.search};
-            }
+            for (int t = 0; t < 2; ++t)
+                records[t] << ClipRecord{m.name, picks.at(i).fileName, m.thumbnails[t], s.sets[t], m.search};
             ++count;
             if (picks.at(i).format == QLatin1String("wmf"))
                 ++summary->vector;
         }
-        for (Tree &t : trees) {
-            if (catalogs == 1) {
-                writeClipCatalog(t.dir + id + QStringLiteral(".catalog"), t.records);
+        for (int t = 0; t < 2; ++t) {
+            if (s.catalogs == 1) {
+                writeClipCatalog(s.dirs[t] + s.id + QStringLiteral(".catalog"), records[t]);
             } else {
                 // A set may be spread over several catalogs; the program joins them.
-                const qsizetype half = t.records.size() / 2;
-                writeClipCatalog(t.dir + id + QStringLiteral("1.catalog"), t.records.mid(0, half));
-                writeClipCatalog(t.dir + id + QStringLiteral("2.catalog"), t.records.mid(half));
+                const qsizetype half = records[t].size() / 2;
+                writeClipCatalog(s.dirs[t] + s.id + QStringLiteral("1.catalog"), records[t].mid(0, half));
+                writeClipCatalog(s.dirs[t] + s.id + QStringLiteral("2.catalog"), records[t].mid(half));
             }
         }
-        log << "  " << folder << ": " << count << " pictures\n";
+        log << "  " << s.folder << ": " << count << " pictures\n";
         ++summary->sets;
         summary->pictures += count;
     }

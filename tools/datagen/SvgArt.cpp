@@ -45,7 +45,8 @@ const QSet<QString> &fillerWords()
         QStringLiteral("scan"),    QStringLiteral("nice"),    QStringLiteral("simple"),  QStringLiteral("small"),
         QStringLiteral("big"),     QStringLiteral("style"),   QStringLiteral("outline"), QStringLiteral("line"),
         QStringLiteral("lineart"), QStringLiteral("cartoon"), QStringLiteral("etc"),     QStringLiteral("misc"),
-        QStringLiteral("unsorted"), QStringLiteral("other"),  QStringLiteral("stuff"),   QStringLiteral("thing")};
+        QStringLiteral("unsorted"), QStringLiteral("other"),  QStringLiteral("stuff"),   QStringLiteral("thing"), QStringLiteral("di"),
+        QStringLiteral("del"),     QStringLiteral("la"),      QStringLiteral("le")};
     return words;
 }
 
@@ -71,7 +72,10 @@ bool isAuthorWord(const QString &word, const QSet<QString> &authorWords)
 
 QSet<QString> authorWordsOf(const SvgInfo &info)
 {
-    QSet<QString> words;
+    // Uploaders whose names the library's files carry in their keywords and
+    // file names but not always in their metadata.
+    QSet<QString> words{QStringLiteral("ganson"), QStringLiteral("architetto"), QStringLiteral("francesco"),
+                        QStringLiteral("rollandin"), QStringLiteral("buculei"), QStringLiteral("nicu")};
     for (const QString &a : info.authors)
         for (const QString &w : wordsOf(a))
             if (w.size() > 1)

@@ -189,8 +189,14 @@ int main(int argc, char **argv)
         return survey(args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("sheet"))
         return sheet(args.mid(1));
-    if (!args.isEmpty() && args.first() == QLatin1String("generate"))
-        return generate(args.mid(1));
+    if (!args.isEmpty() && args.first() == QLatin1String("generate")) {
+        try {
+            return generate(args.mid(1));
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "vzdatagen: %s\n", e.what());
+            return 1;
+        }
+    }
     std::fputs("usage: vzdatagen generate OUT LISTS FONTS CLIPART CHARACTERS [STAMP]\n"
                "       vzdatagen survey DIR...   (lists candidate pictures: status, time, name, words)\n",
                stderr);
