@@ -175,6 +175,7 @@ QString pictureName(const SvgInfo &info, const QString &baseName, int maxLength)
                 words << all.at(i);
         name = words.join(QLatin1Char(' '));
     }
+    name.replace(QLatin1Char('_'), QLatin1Char(' '));
     name = capitalised(name.simplified());
     // "=" separates fields of entries elsewhere; keep names plain.
     name.replace(QLatin1Char('='), QLatin1Char('-'));
