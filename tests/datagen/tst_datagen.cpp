@@ -22,6 +22,8 @@ private slots:
     void gifRoundTrip();
     void gifDithersManyColours();
     void greySvgKeepsReferences();
+    void translucency_data();
+    void translucency();
     void names_data();
     void names();
     void searchWordsFitAtLineBoundary();
@@ -109,6 +111,25 @@ void TestDatagen::greySvgKeepsReferences()
     QVERIFY(grey.contains("fill=\"#1d1d1d\""));
     QVERIFY(grey.contains("stroke=\"#1d1d1d\""));
     QVERIFY(grey.contains("fill=\"none\""));
+}
+
+void TestDatagen::translucency_data()
+{
+    QTest::addColumn<QByteArray>("svg");
+    QTest::addColumn<bool>("translucent");
+    QTest::newRow("opaque") << QByteArray("<path style=\"opacity:1;fill-opacity:1.0000\"/>") << false;
+    QTest::newRow("style") << QByteArray("<path style=\"fill:#fff;fill-opacity:0.79\"/>") << true;
+    QTest::newRow("attribute") << QByteArray("<stop stop-opacity=\"0\"/>") << true;
+    QTest::newRow("leading dot") << QByteArray("<g opacity='.5'/>") << true;
+    QTest::newRow("none") << QByteArray("<path fill=\"red\"/>") << false;
+    QTest::newRow("editor's page") << QByteArray("<namedview borderopacity=\"1.0\" inkscape:pageopacity=\"0.0\"/>")
+                                   << false;
+}
+
+void TestDatagen::translucency()
+{
+    QFETCH(QByteArray, svg);
+    QTEST(usesTranslucency(svg), "translucent");
 }
 
 void TestDatagen::names_data()

@@ -82,6 +82,10 @@ Made makePicture(const QString &root, const Pick &pick)
         m.reason = QStringLiteral("uses ") + info.unsupported;
         return m;
     }
+    if (pick.format == QLatin1String("wmf") && usesTranslucency(svg)) {
+        m.reason = QStringLiteral("see-through parts cannot be a metafile");
+        return m;
+    }
     SvgPicture pic;
     SvgWarnings warnings;
     if (!pic.load(svg, &m.reason))

@@ -221,6 +221,16 @@ QString searchWords(const SvgInfo &info, const QString &baseName, int maxLength)
     return out;
 }
 
+bool usesTranslucency(const QByteArray &svg)
+{
+    static const QRegularExpression opacity(QStringLiteral("(?<![A-Za-z:])(?:fill-|stroke-|stop-)?opacity\\s*[:=]\\s*[\"']?\\s*(\\d*\\.?\\d+)"));
+    auto it = opacity.globalMatch(QString::fromUtf8(svg));
+    while (it.hasNext())
+        if (it.next().captured(1).toDouble() < 0.999)
+            return true;
+    return false;
+}
+
 QByteArray greySvg(const QByteArray &svg)
 {
     QString text = QString::fromUtf8(svg);

@@ -32,6 +32,10 @@ QString searchWords(const SvgInfo &info, const QString &baseName, int maxLength)
 // Words of a file name without its extension, split at non-letters.
 QStringList fileNameWords(const QString &baseName);
 
+// Whether any part is drawn see-through (opacity below 1). A metafile has no
+// transparency, so such pictures are only stored as bitmaps.
+bool usesTranslucency(const QByteArray &svg);
+
 // Replaces every colour in SVG source by its grey, for the black-and-white tree.
 QByteArray greySvg(const QByteArray &svg);
 

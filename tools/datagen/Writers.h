@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -51,6 +52,9 @@ struct TourStep
     QByteArray picture; // BMP file bytes
 };
 void writeTour(const QString &path, const QList<TourStep> &steps);
+
+// A picture file drawn on white at its own size, by the program's picture type.
+QImage pictureAsImage(const QString &file);
 
 // A placeable WMF of the given size in pixels, drawn by `draw`.
 QByteArray makeWmf(QSize size, const std::function<void(QPainter &)> &draw);

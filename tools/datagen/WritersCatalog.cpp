@@ -11,8 +11,6 @@
 
 namespace datagen {
 
-QImage pictureAsImage(const QString &file); // WritersWmf.cpp
-
 QByteArray makeThumbnail(const QString &imageFile)
 {
     // Metafiles are drawn unscaled onto a bitmap of their own size first,

@@ -5,6 +5,7 @@
 #include "Guidance.h"
 #include "Lists.h"
 #include "SvgArt.h"
+#include "Writers.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -132,7 +133,7 @@ static int sheet(const QStringList &args)
             images << QImage();
             continue;
         }
-        QImage img(f);
+        QImage img = f.endsWith(QLatin1String(".wmf"), Qt::CaseInsensitive) ? pictureAsImage(f) : QImage(f);
         if (img.isNull()) {
             img = QImage(10, 10, QImage::Format_RGB32);
             img.fill(Qt::red);
