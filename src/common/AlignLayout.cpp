@@ -49,7 +49,7 @@ void AlignLayout::addWidget(QWidget *w, Align align, const QRect &design, int an
     s.align = align;
     s.anchors = anchors;
     s.rect = design.isNull() ? w->geometry() : design;
-    s.base = clientSize();
+    s.base = m_designSize.isValid() ? m_designSize : clientSize();
     m_specs.append(s);
     m_items.append(new QWidgetItem(w));
     invalidate();

@@ -49,6 +49,11 @@ public:
     // `w` and that side (the control a splitter resizes).
     QWidget *neighbourBefore(QWidget *w) const;
 
+    // The parent's client size the free children's rectangles were designed
+    // for; anchored children keep their distances from it. Without it, the
+    // parent's size when a child is added counts.
+    void setDesignSize(const QSize &size) { m_designSize = size; }
+
     // The parent's area that children are placed in (inside the margins).
     QSize clientSize() const;
     QRect clientRect() const;
@@ -69,6 +74,7 @@ public:
 private:
     QList<QLayoutItem *> m_items;
     QList<Spec> m_specs; // parallel to m_items
+    QSize m_designSize;
 };
 
 } // namespace vz

@@ -129,6 +129,7 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     QWidget *editPanel = panel(lowerPage, "Paneledit", palette::toolbar);
     lowerLayout->addWidget(editPanel, Align::Client);
     auto *editLayout = new AlignLayout(editPanel);
+    editLayout->setDesignSize(QSize(460, 30));
     auto *label = new QLabel(QStringLiteral("type here"), editPanel);
     label->setWordWrap(true);
     QPalette grey = label->palette();
