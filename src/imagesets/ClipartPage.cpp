@@ -4,7 +4,7 @@
 #include "common/Fitting.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
-#include "common/PictureBox.h"
+#include "imaging/PictureView.h"
 #include "common/VzApplication.h"
 #include "common/VzError.h"
 #include "common/WaitCursor.h"
@@ -133,7 +133,7 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     lowerLayout->addWidget(send, Align::Left, QRect(0, 0, 17, 0));
     m_panelImageInner = panel(lowerPage, "PanelImageInner", Qt::white);
     lowerLayout->addWidget(m_panelImageInner, Align::Left, QRect(0, 0, 160, 0));
-    m_mainImage = new PictureBox(m_panelImageInner);
+    m_mainImage = new PictureView(m_panelImageInner);
     m_mainImage->setObjectName(QStringLiteral("MainImage"));
     m_mainImage->setGeometry(0, 0, 0, 0);
     QWidget *searchPanel = panel(lowerPage, "pnlSearch", palette::toolbar);
@@ -174,7 +174,7 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
         if (sendToClipboard)
             sendToClipboard();
     });
-    connect(m_mainImage, &PictureBox::clicked, this, [this] {
+    connect(m_mainImage, &PictureView::clicked, this, [this] {
         if (openPreview && !m_mainImage->isEmpty())
             openPreview(false);
     });

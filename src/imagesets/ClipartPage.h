@@ -15,7 +15,7 @@ class QWidget;
 namespace vz {
 
 struct AppState;
-class PictureBox;
+class PictureView;
 class ThumbnailGrid;
 
 // The clip-art page: the category list, the colour and black-and-white
@@ -29,7 +29,7 @@ public:
     ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage, QObject *parent = nullptr);
     ~ClipartPage() override;
 
-    PictureBox *mainImage() const { return m_mainImage; }
+    PictureView *mainImage() const { return m_mainImage; }
     QWidget *panelImageInner() const { return m_panelImageInner; }
     ThumbnailGrid *grid() const { return m_grid; }
     QListWidget *categories() const { return m_list; }
@@ -77,7 +77,7 @@ private:
     QLabel *m_statusRest;
     QLabel *m_searchCaption;
     QWidget *m_panelImageInner;
-    PictureBox *m_mainImage;
+    PictureView *m_mainImage;
     QComboBox *m_search;
     QAbstractButton *m_btnSearch;
     QAbstractButton *m_btnRefresh;

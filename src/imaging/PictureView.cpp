@@ -27,6 +27,13 @@ void PictureView::clear()
     update();
 }
 
+void PictureView::setTargetRect(const QRect &target)
+{
+    m_target = target;
+    m_scaled = QImage();
+    update();
+}
+
 void PictureView::setBitmapWidth(int width)
 {
     vz::setBitmapWidth(m_picture, width);
@@ -40,15 +47,20 @@ void PictureView::paintEvent(QPaintEvent *)
         return;
     QPainter p(this);
     try {
+        const QRect target = m_target.isNull() ? rect() : m_target;
         const QImage &raster = m_picture.image();
-        if (!raster.isNull() && !size().isEmpty()) {
+        if (!raster.isNull() && !target.size().isEmpty()) {
             // Scaling a large raster on every paint is slow: keep the result.
-            if (m_scaled.size() != size())
-                m_scaled = raster.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            p.drawImage(0, 0, m_scaled);
+            if (raster.size() == target.size()) {
+                p.drawImage(target.topLeft(), raster);
+                return;
+            }
+            if (m_scaled.size() != target.size())
+                m_scaled = raster.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            p.drawImage(target.topLeft(), m_scaled);
             return;
         }
-        m_picture.draw(p, QRectF(rect()));
+        m_picture.draw(p, QRectF(target));
     } catch (...) {
         // Painting never reports a failure.
     }

@@ -3,7 +3,7 @@
 #include "common/AlignLayout.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
-#include "common/PictureBox.h"
+#include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
 #include "common/SplitFields.h"
 #include "common/Splitter.h"
@@ -118,7 +118,7 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     canvas->setObjectName(QStringLiteral("ScrollBox1Canvas"));
     canvas->setPalette(white);
     canvas->setAutoFillBackground(true);
-    m_preview = new PictureBox(canvas);
+    m_preview = new PictureView(canvas);
     m_preview->setObjectName(QStringLiteral("PaintBox1"));
     m_preview->setGeometry(0, 11, 0, kPreviewHeight);
     m_scrollBox->setWidget(canvas);
@@ -143,7 +143,7 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
 
     connect(m_edit, &TImageStringEdit::enterReleased, this, &AlphabetPage::PreviewAlf);
     connect(m_send, &QAbstractButton::clicked, this, &AlphabetPage::SendToalphaClipBoard);
-    connect(m_preview, &PictureBox::clicked, this, &AlphabetPage::ScrollboxToEffecsck);
+    connect(m_preview, &PictureView::clicked, this, &AlphabetPage::ScrollboxToEffecsck);
 }
 
 AlphabetPage::~AlphabetPage() = default;

@@ -19,7 +19,7 @@ struct AppState;
 class CharacterMap;
 class TImageStringEdit;
 class ThumbnailGrid;
-class PictureBox;
+class PictureView;
 
 // The alphabet page: the alphabet list `ListAlpha` and the letter grid
 // `DBAlphaGrid` on the main page "VZAlphabet", the typed-word preview and the
@@ -85,7 +85,7 @@ private:
     QListWidget *m_listAlpha;
     ThumbnailGrid *m_grid;
     QScrollArea *m_scrollBox;
-    PictureBox *m_preview;
+    PictureView *m_preview;
     TImageStringEdit *m_edit;
     QAbstractButton *m_send;
 };

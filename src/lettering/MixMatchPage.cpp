@@ -2,7 +2,7 @@
 
 #include "common/AlignLayout.h"
 #include "common/Palette.h"
-#include "common/PictureBox.h"
+#include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
 #include "common/Rounding.h"
 #include "common/SplitFields.h"
@@ -96,7 +96,7 @@ MixMatchPage::MixMatchPage(AppState &state, AlphabetPage &alphabets, QWidget *lo
     auto *canvas = new QWidget;
     canvas->setPalette(white);
     canvas->setAutoFillBackground(true);
-    m_paintBox = new PictureBox(canvas);
+    m_paintBox = new PictureView(canvas);
     m_paintBox->setObjectName(QStringLiteral("PaintBoxMixMatch"));
     m_paintBox->setGeometry(0, 11, 0, kPreviewHeight);
     m_scroll->setWidget(canvas);
@@ -110,7 +110,7 @@ MixMatchPage::MixMatchPage(AppState &state, AlphabetPage &alphabets, QWidget *lo
     connect(m_btnNewLine, &QAbstractButton::clicked, this, &MixMatchPage::btnMixNewlineClick);
     connect(m_lineSpace, &QSpinBox::valueChanged, this, &MixMatchPage::PaintClip);
     connect(send, &QAbstractButton::clicked, this, &MixMatchPage::SendMixToClip);
-    connect(m_paintBox, &PictureBox::clicked, this, &MixMatchPage::SendToEffects);
+    connect(m_paintBox, &PictureView::clicked, this, &MixMatchPage::SendToEffects);
 }
 
 QWidget *MixMatchPage::paintBox() const { return m_paintBox; }

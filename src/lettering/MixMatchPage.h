@@ -14,7 +14,7 @@ namespace vz {
 
 struct AppState;
 class AlphabetPage;
-class PictureBox;
+class PictureView;
 
 // The Mix & Match composer's lower page "MixMatch": letters clicked in the
 // alphabet grid are appended to a composition of several lines, previewed,
@@ -66,7 +66,7 @@ private:
     QAbstractButton *m_btnNewLine;
     QSpinBox *m_lineSpace;
     QScrollArea *m_scroll;
-    PictureBox *m_paintBox;
+    PictureView *m_paintBox;
 };
 
 } // namespace vz

@@ -5,7 +5,7 @@
 #include "common/CollapsiblePanel.h"
 #include "common/Dialogs.h"
 #include "common/Palette.h"
-#include "common/PictureBox.h"
+#include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
 #include "common/ScaleForm.h"
 #include "common/Splitter.h"

@@ -1,5 +1,5 @@
 #include "common/Dialogs.h"
-#include "common/PictureBox.h"
+#include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
 #include "imagesets/ClipartPage.h"
 #include "imagesets/GridLayout.h"
@@ -199,7 +199,7 @@ void TestClipartPage::showImageAndStatus()
     click("btnClipart");
     QCOMPARE(page()->statusText(), QString("Help: vellozine.example/help"));
     clickCell(0, 1); // Cat.bmp, bear.bmp, dog.bmp in file name order
-    PictureBox *img = page()->mainImage();
+    PictureView *img = page()->mainImage();
     QCOMPARE(img->picture().size(), QSize(120, 60));
     QCOMPARE(page()->statusText(), QString("Cat"));
     QCOMPARE(m_window->state().clipartPath, m_box->path("program/Images/Color/Animals/Cat.bmp"));

@@ -1,5 +1,5 @@
 #include "common/Dialogs.h"
-#include "common/PictureBox.h"
+#include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
 #include "imagesets/CharacterMap.h"
 #include "imagesets/ThumbnailGrid.h"
