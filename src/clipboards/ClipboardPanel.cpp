@@ -2,6 +2,7 @@
 
 #include "clipboards/ToteBags.h"
 #include "common/AlignLayout.h"
+#include "common/ColouredPanel.h"
 #include "common/Fitting.h"
 #include "common/Palette.h"
 #include "common/WaitCursor.h"
@@ -18,17 +19,6 @@ namespace vz {
 namespace {
 
 const QString kPlaceHint = QStringLiteral("Click here to add this image.");
-
-QWidget *framedBox(QWidget *parent, const QString &name, const QColor &colour)
-{
-    auto *w = new QWidget(parent);
-    w->setObjectName(name);
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    return w;
-}
 
 void setFrameColour(QWidget *w, const QColor &colour)
 {
@@ -47,11 +37,11 @@ ClipboardPanel::ClipboardPanel(QWidget *content, QWidget *printPage, QObject *pa
     m_lblClipboardName->setObjectName(QStringLiteral("lblClipboardName"));
     m_lblClipboardName->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_lblClipboardName, Align::Top, QRect(0, 0, 0, 18));
-    m_pnlClipColor = framedBox(content, QStringLiteral("pnlClipColor"), toteBagColour(kAlphaClip));
+    m_pnlClipColor = colouredPanel(content, QStringLiteral("pnlClipColor"), toteBagColour(kAlphaClip));
     layout->addWidget(m_pnlClipColor, Align::Client);
     auto *inner = new AlignLayout(m_pnlClipColor);
     inner->setContentsMargins(3, 3, 3, 3);
-    m_pnlClipAll = framedBox(m_pnlClipColor, QStringLiteral("pnlClipAll"), Qt::white);
+    m_pnlClipAll = colouredPanel(m_pnlClipColor, QStringLiteral("pnlClipAll"), Qt::white);
     inner->addWidget(m_pnlClipAll, Align::Client);
     m_pnlClipAll->installEventFilter(this);
     m_imgTotebag = new PictureView(m_pnlClipAll);
@@ -63,9 +53,9 @@ ClipboardPanel::ClipboardPanel(QWidget *content, QWidget *printPage, QObject *pa
     const char *const boxNames[] = {"pnlAlphaClip", "pnlClipartClip", "pnlMixMatchClip", "pnlWindowsClip"};
     const char *const thumbNames[] = {"ImgAlphaClip", "imgClipartClip", "imgMixMatchClip", "imgWidowClip"};
     for (int i = 0; i < 4; ++i) {
-        QWidget *frame = framedBox(printPage, QLatin1String(boxNames[i]), toteBagColour(i + 1));
+        QWidget *frame = colouredPanel(printPage, QLatin1String(boxNames[i]), toteBagColour(i + 1));
         printLayout->addWidget(frame, Align::Left, QRect(0, 0, 120, 0));
-        QWidget *white = framedBox(frame, QLatin1String(boxNames[i]) + QStringLiteral("Inner"), Qt::white);
+        QWidget *white = colouredPanel(frame, QLatin1String(boxNames[i]) + QStringLiteral("Inner"), Qt::white);
         auto *bl = new AlignLayout(frame);
         bl->setContentsMargins(3, 3, 3, 3);
         bl->addWidget(white, Align::Client);

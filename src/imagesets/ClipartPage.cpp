@@ -1,6 +1,7 @@
 #include "imagesets/ClipartPage.h"
 
 #include "common/AlignLayout.h"
+#include "common/ColouredPanel.h"
 #include "common/Fitting.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
@@ -25,17 +26,6 @@
 namespace vz {
 
 namespace {
-
-QWidget *panel(QWidget *parent, const char *name, const QColor &colour)
-{
-    auto *w = new QWidget(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    return w;
-}
 
 QToolButton *button(QWidget *parent, const char *name, const QString &hint, const QString &text)
 {
@@ -66,10 +56,10 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
 {
     // Main page: categories at the right, the grid with its captions left of them.
     auto *mainLayout = new AlignLayout(mainPage);
-    QWidget *right = panel(mainPage, "pnlClipRight", palette::sidePanel);
+    QWidget *right = colouredPanel(mainPage, "pnlClipRight", palette::sidePanel);
     mainLayout->addWidget(right, Align::Right, QRect(0, 0, 170, 0));
     auto *rightLayout = new AlignLayout(right);
-    QWidget *colours = panel(right, "pnlColorButtons", palette::toolbar);
+    QWidget *colours = colouredPanel(right, "pnlColorButtons", palette::toolbar);
     rightLayout->addWidget(colours, Align::Top, QRect(0, 0, 0, 30));
     m_btnColor = button(colours, "btnColor", QStringLiteral("View Color Clipart"), tr("Color"));
     m_btnBW = button(colours, "btnBW", QStringLiteral("View Black & White Clipart"), tr("B && W"));
@@ -92,7 +82,7 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     m_list->setPalette(lp);
     rightLayout->addWidget(m_list, Align::Client);
 
-    QWidget *caption = panel(mainPage, "pnlSearchResults", palette::toolbar);
+    QWidget *caption = colouredPanel(mainPage, "pnlSearchResults", palette::toolbar);
     mainLayout->addWidget(caption, Align::Top, QRect(0, 0, 0, 20));
     m_searchCaption = new QLabel(caption);
     m_searchCaption->setObjectName(QStringLiteral("lblSearchResults"));
@@ -101,7 +91,7 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     captionFont.setBold(true);
     m_searchCaption->setFont(captionFont);
 
-    QWidget *status = panel(mainPage, "StatusBar1", palette::toolbar);
+    QWidget *status = colouredPanel(mainPage, "StatusBar1", palette::toolbar);
     mainLayout->addWidget(status, Align::Top, QRect(0, 0, 0, 19));
     auto *statusLayout = new AlignLayout(status);
     m_status = new QLabel(status);
@@ -131,12 +121,12 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     auto *send = button(lowerPage, "btnSendtoClipartClip", QStringLiteral("Add the image at the right to the clipboard to the left."), QString());
     send->setArrowType(Qt::LeftArrow);
     lowerLayout->addWidget(send, Align::Left, QRect(0, 0, 17, 0));
-    m_panelImageInner = panel(lowerPage, "PanelImageInner", Qt::white);
+    m_panelImageInner = colouredPanel(lowerPage, "PanelImageInner", Qt::white);
     lowerLayout->addWidget(m_panelImageInner, Align::Left, QRect(0, 0, 160, 0));
     m_mainImage = new PictureView(m_panelImageInner);
     m_mainImage->setObjectName(QStringLiteral("MainImage"));
     m_mainImage->setGeometry(0, 0, 0, 0);
-    QWidget *searchPanel = panel(lowerPage, "pnlSearch", palette::toolbar);
+    QWidget *searchPanel = colouredPanel(lowerPage, "pnlSearch", palette::toolbar);
     lowerLayout->addWidget(searchPanel, Align::Client);
     auto *label = new QLabel(QStringLiteral("type search text:"), searchPanel);
     label->setObjectName(QStringLiteral("lblSearch"));

@@ -2,6 +2,7 @@
 
 #include "clipboards/ToteBags.h"
 #include "common/AlignLayout.h"
+#include "common/ColouredPanel.h"
 #include "common/Fitting.h"
 #include "common/Palette.h"
 #include "common/Rounding.h"
@@ -42,17 +43,6 @@ namespace {
 constexpr int kSettleMs = 300;
 
 enum SliderIndex { kHue, kSaturation, kBrightness, kContrast, kSharpness, kPaint };
-
-QWidget *colouredPanel(QWidget *parent, const QString &name, const QColor &colour)
-{
-    auto *w = new QWidget(parent);
-    w->setObjectName(name);
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    return w;
-}
 
 QToolButton *imageButton(QWidget *parent, const char *name, const char *hint, const char *icon, int x, int y)
 {

@@ -1,6 +1,7 @@
 #include "lettering/AlphabetPage.h"
 
 #include "common/AlignLayout.h"
+#include "common/ColouredPanel.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
 #include "imaging/PictureView.h"
@@ -32,17 +33,6 @@ namespace vz {
 
 namespace {
 
-QWidget *panel(QWidget *parent, const char *name, const QColor &colour)
-{
-    auto *w = new QWidget(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    return w;
-}
-
 constexpr int kPreviewHeight = 57;
 
 } // namespace
@@ -55,7 +45,7 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
 {
     // Main page: the grid in its blue frame, the list at the right behind a splitter.
     auto *mainLayout = new AlignLayout(mainPage);
-    QWidget *listPanel = panel(mainPage, "pnlAlphaList", palette::listBack);
+    QWidget *listPanel = colouredPanel(mainPage, "pnlAlphaList", palette::listBack);
     mainLayout->addWidget(listPanel, Align::Right, QRect(0, 0, 132, 0));
     auto *splitter = new Splitter(Qt::Horizontal, mainPage);
     splitter->setObjectName(QStringLiteral("Splitter3"));
@@ -77,7 +67,7 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     listLayout->addWidget(m_listAlpha, Align::Client);
     connect(m_listAlpha, &QListWidget::itemClicked, this, &AlphabetPage::ListAlphaClick);
 
-    QWidget *thumbs = panel(mainPage, "PanelThumbnails", palette::mainBlue);
+    QWidget *thumbs = colouredPanel(mainPage, "PanelThumbnails", palette::mainBlue);
     mainLayout->addWidget(thumbs, Align::Client);
     auto *thumbsLayout = new AlignLayout(thumbs);
     thumbsLayout->setContentsMargins(8, 8, 8, 8);
@@ -96,7 +86,7 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
 
     // Lower page: the send bar, the word preview, the typing box.
     auto *lowerLayout = new AlignLayout(lowerPage);
-    QWidget *show = panel(lowerPage, "PanelShowtext", palette::mainBlue);
+    QWidget *show = colouredPanel(lowerPage, "PanelShowtext", palette::mainBlue);
     lowerLayout->addWidget(show, Align::Top, QRect(0, 0, 0, 74));
     auto *showLayout = new AlignLayout(show);
     m_send = new QToolButton(show);
@@ -126,7 +116,7 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     canvas->resize(0, kPreviewHeight + 11);
     showLayout->addWidget(m_scrollBox, Align::Client);
 
-    QWidget *editPanel = panel(lowerPage, "Paneledit", palette::toolbar);
+    QWidget *editPanel = colouredPanel(lowerPage, "Paneledit", palette::toolbar);
     lowerLayout->addWidget(editPanel, Align::Client);
     auto *editLayout = new AlignLayout(editPanel);
     editLayout->setDesignSize(QSize(460, 30));

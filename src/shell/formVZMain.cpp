@@ -2,6 +2,7 @@
 
 #include "clipboards/ClipboardPanel.h"
 #include "common/AlignLayout.h"
+#include "common/ColouredPanel.h"
 #include "common/CollapsiblePanel.h"
 #include "common/Dialogs.h"
 #include "common/Palette.h"
@@ -55,17 +56,6 @@ namespace {
 QIcon svgIcon(const QString &name)
 {
     return QIcon(QStringLiteral(":/icons/%1.svg").arg(name));
-}
-
-QWidget *colouredPanel(QWidget *parent, const char *name, const QColor &colour)
-{
-    auto *w = new QWidget(parent);
-    w->setObjectName(QLatin1String(name));
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    return w;
 }
 
 QWidget *namedPage(QStackedWidget *stack, const char *name)
