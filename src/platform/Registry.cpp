@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace vz {
@@ -172,6 +173,11 @@ bool RegistryDocument::parse(const QByteArray &bytes)
                 v.type = RegValue::ExpandString;
             }
         } else if (data.startsWith(QLatin1String("hex"))) {
+            // Other types are kept as written, but only when they are well formed.
+            static const QRegularExpression form(QStringLiteral("^hex(\\([0-9a-fA-F]{1,8}\\))?:(.*)$"));
+            const QRegularExpressionMatch m = form.match(data);
+            QByteArray bytes;
+            ok = m.hasMatch() && parseHexBytes(m.captured(2), bytes);
             v.type = RegValue::Other;
             v.raw = data;
         } else if (data == QLatin1String("-")) {

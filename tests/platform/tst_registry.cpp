@@ -111,6 +111,9 @@ void TestRegistry::unreadableFileIsNeverOverwritten_data()
     QTest::newRow("value outside a key") << QByteArray("Windows Registry Editor Version 5.00\r\n\"A\"=\"b\"\r\n");
     QTest::newRow("unterminated string") << QByteArray("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"A\"=\"b\r\n");
     QTest::newRow("bad dword") << QByteArray("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n\"A\"=dword:xyz\r\n");
+    // A continued binary value that runs into text is no binary value.
+    QTest::newRow("bad hex") << QByteArray("Windows Registry Editor Version 5.00\r\n[HKEY_CURRENT_USER\\A]\r\n"
+                                           "\"B\"=hex:01,02,\\\r\n  03s Registry\r\n");
 }
 
 void TestRegistry::unreadableFileIsNeverOverwritten()
