@@ -1,7 +1,7 @@
 #include "imagesets/ClipartPage.h"
 
 #include "common/AlignLayout.h"
-#include "common/ColouredPanel.h"
+#include "common/SmallWidgets.h"
 #include "common/Fitting.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
@@ -27,16 +27,6 @@ namespace vz {
 
 namespace {
 
-QToolButton *button(QWidget *parent, const char *name, const QString &hint, const QString &text)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setText(text);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
-
 bool isMetafileName(const QString &path)
 {
     const QString ext = QFileInfo(path).suffix().toUpper();
@@ -61,8 +51,8 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     auto *rightLayout = new AlignLayout(right);
     QWidget *colours = colouredPanel(right, "pnlColorButtons", palette::toolbar);
     rightLayout->addWidget(colours, Align::Top, QRect(0, 0, 0, 30));
-    m_btnColor = button(colours, "btnColor", QStringLiteral("View Color Clipart"), tr("Color"));
-    m_btnBW = button(colours, "btnBW", QStringLiteral("View Black & White Clipart"), tr("B && W"));
+    m_btnColor = textButton(colours, "btnColor", QStringLiteral("View Color Clipart"), tr("Color"));
+    m_btnBW = textButton(colours, "btnBW", QStringLiteral("View Black & White Clipart"), tr("B && W"));
     for (QAbstractButton *b : {m_btnColor, m_btnBW})
         b->setCheckable(true);
     m_btnColor->setGeometry(6, 4, 76, 22);
@@ -118,7 +108,7 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
 
     // Lower page: send button, the picture in its white box, the search.
     auto *lowerLayout = new AlignLayout(lowerPage);
-    auto *send = button(lowerPage, "btnSendtoClipartClip", QStringLiteral("Add the image at the right to the clipboard to the left."), QString());
+    auto *send = textButton(lowerPage, "btnSendtoClipartClip", QStringLiteral("Add the image at the right to the clipboard to the left."), QString());
     send->setArrowType(Qt::LeftArrow);
     lowerLayout->addWidget(send, Align::Left, QRect(0, 0, 17, 0));
     m_panelImageInner = colouredPanel(lowerPage, "PanelImageInner", Qt::white);
@@ -145,11 +135,11 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     m_search->completer()->setCompletionMode(QCompleter::InlineCompletion);
     m_search->completer()->setCaseSensitivity(Qt::CaseSensitive);
     m_search->setGeometry(10, 26, 200, 22);
-    m_btnSearch = button(searchPanel, "btnSearch", QStringLiteral("Start Search"), tr("Search"));
+    m_btnSearch = textButton(searchPanel, "btnSearch", QStringLiteral("Start Search"), tr("Search"));
     m_btnSearch->setGeometry(216, 26, 70, 22);
-    m_btnRefresh = button(searchPanel, "btnRefresh", QStringLiteral("Refresh the Search Results"), tr("Refresh"));
+    m_btnRefresh = textButton(searchPanel, "btnRefresh", QStringLiteral("Refresh the Search Results"), tr("Refresh"));
     m_btnRefresh->setGeometry(290, 26, 70, 22);
-    auto *preview = button(searchPanel, "btnPreviewClipart", QStringLiteral("Preview Clipart/Change Effects"), tr("Preview / Effects"));
+    auto *preview = textButton(searchPanel, "btnPreviewClipart", QStringLiteral("Preview Clipart/Change Effects"), tr("Preview / Effects"));
     preview->setGeometry(10, 58, 150, 22);
 
     connect(m_list, &QListWidget::itemClicked, this, &ClipartPage::GetClipart);

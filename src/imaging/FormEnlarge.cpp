@@ -2,7 +2,7 @@
 
 #include "clipboards/ToteBags.h"
 #include "common/AlignLayout.h"
-#include "common/ColouredPanel.h"
+#include "common/SmallWidgets.h"
 #include "common/Fitting.h"
 #include "common/Palette.h"
 #include "common/Rounding.h"

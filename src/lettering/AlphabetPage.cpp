@@ -1,7 +1,7 @@
 #include "lettering/AlphabetPage.h"
 
 #include "common/AlignLayout.h"
-#include "common/ColouredPanel.h"
+#include "common/SmallWidgets.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
 #include "imaging/PictureView.h"

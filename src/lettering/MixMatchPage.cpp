@@ -1,6 +1,7 @@
 #include "lettering/MixMatchPage.h"
 
 #include "common/AlignLayout.h"
+#include "common/SmallWidgets.h"
 #include "common/Palette.h"
 #include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
@@ -25,16 +26,6 @@ namespace vz {
 namespace {
 
 constexpr int kPreviewHeight = 54;
-
-QToolButton *stripButton(QWidget *parent, const char *name, const QString &hint, const QString &text)
-{
-    auto *b = new QToolButton(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setText(text);
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
-}
 
 } // namespace
 
@@ -61,10 +52,10 @@ MixMatchPage::MixMatchPage(AppState &state, AlphabetPage &alphabets, QWidget *lo
     sp.setColor(QPalette::Window, palette::toolbar);
     strip->setPalette(sp);
     inner->addWidget(strip, Align::Top, QRect(0, 0, 0, 24));
-    m_btnClear = stripButton(strip, "btnClear", QStringLiteral("Clear all letters"), tr("Clear"));
-    m_btnBackSpace = stripButton(strip, "btnBackSpace", QStringLiteral("Remove the last Letter."), tr("Back"));
-    m_btnSpace = stripButton(strip, "btnSpace", QStringLiteral("Add a space."), tr("Space"));
-    m_btnNewLine = stripButton(strip, "btnMixMatchNewLine", QStringLiteral("Add a New Line (Enter)"), tr("New Line"));
+    m_btnClear = textButton(strip, "btnClear", QStringLiteral("Clear all letters"), tr("Clear"));
+    m_btnBackSpace = textButton(strip, "btnBackSpace", QStringLiteral("Remove the last Letter."), tr("Back"));
+    m_btnSpace = textButton(strip, "btnSpace", QStringLiteral("Add a space."), tr("Space"));
+    m_btnNewLine = textButton(strip, "btnMixMatchNewLine", QStringLiteral("Add a New Line (Enter)"), tr("New Line"));
     m_btnClear->setGeometry(2, 3, 75, 18);
     m_btnBackSpace->setGeometry(76, 3, 75, 18);
     m_btnSpace->setGeometry(149, 3, 75, 18);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QtGlobal>
 
 #include <cstring>
@@ -77,5 +78,12 @@ private:
     qsizetype m_size = 0;
     mutable bool m_failed = false;
 };
+
+// A COLORREF (0x00BBGGRR) at `at`.
+inline QColor colorRef(const ByteReader &p, qsizetype at)
+{
+    const quint32 v = p.u32(at);
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
 
 } // namespace vz::mf

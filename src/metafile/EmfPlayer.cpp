@@ -40,12 +40,6 @@ struct EmfObject
     GdiFont font;
 };
 
-QColor colorRef(const ByteReader &p, qsizetype at)
-{
-    const quint32 v = p.u32(at);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
 QRectF rectL(const ByteReader &p, qsizetype at)
 {
     return QRectF(QPointF(p.i32(at), p.i32(at + 4)), QPointF(p.i32(at + 8), p.i32(at + 12)));

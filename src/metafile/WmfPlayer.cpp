@@ -21,12 +21,6 @@ struct WmfObject
     QRectF region;
 };
 
-QColor colorRef(const ByteReader &p, qsizetype at)
-{
-    const quint32 v = p.u32(at);
-    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
-}
-
 // Each creating record takes the lowest free slot; a full table grows (the
 // records bound its size).
 class ObjectTable

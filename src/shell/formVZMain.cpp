@@ -2,7 +2,7 @@
 
 #include "clipboards/ClipboardPanel.h"
 #include "common/AlignLayout.h"
-#include "common/ColouredPanel.h"
+#include "common/SmallWidgets.h"
 #include "common/CollapsiblePanel.h"
 #include "common/Dialogs.h"
 #include "common/Palette.h"

@@ -1,5 +1,6 @@
-#include "common/ColouredPanel.h"
+#include "common/SmallWidgets.h"
 
+#include <QToolButton>
 #include <QWidget>
 
 namespace vz {
@@ -13,6 +14,16 @@ QWidget *colouredPanel(QWidget *parent, const QString &name, const QColor &colou
     p.setColor(QPalette::Window, colour);
     w->setPalette(p);
     return w;
+}
+
+QToolButton *textButton(QWidget *parent, const QString &name, const QString &hint, const QString &text)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setText(text);
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
 }
 
 } // namespace vz
