@@ -1,6 +1,7 @@
 #include "imaging/RasterEffects.h"
 
 #include "common/Rounding.h"
+#include "imaging/RasterSimd.h"
 
 #include <QtEndian>
 
@@ -24,6 +25,16 @@
 
 namespace vz {
 
+bool simd::avx2Available()
+{
+#ifdef VZ_HAVE_AVX2
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+#else
+    return false;
+#endif
+}
+
 namespace {
 
 // Byte positions of the colour channels inside one pixel.
@@ -38,20 +49,30 @@ constexpr Layout kLayout32{4, 2, 1, 0}; // 0xffRRGGBB in memory: B G R ff
 #else
 constexpr Layout kLayout32{4, 1, 2, 3};
 #endif
-constexpr Layout kLayout24{3, 0, 1, 2};
+constexpr Layout kLayoutRgb24{3, 0, 1, 2};
+constexpr Layout kLayoutBgr24{3, 2, 1, 0};
 
-// Brings the image into one of the two formats the loops handle and detaches
-// it. Returns false for a null image.
+// Brings the image into one of the formats the loops handle and detaches it.
+// Returns false for a null image.
 bool prepare(QImage &image, Layout &layout)
 {
     if (image.isNull())
         return false;
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_RGB888)
-        image.convertTo(QImage::Format_RGB32);
-    layout = image.format() == QImage::Format_RGB888 ? kLayout24 : kLayout32;
+    switch (image.format()) {
+    case QImage::Format_RGB888: layout = kLayoutRgb24; break;
+    case QImage::Format_BGR888: layout = kLayoutBgr24; break;
+    default:
+        if (image.format() != QImage::Format_RGB32)
+            image.convertTo(QImage::Format_RGB32);
+        layout = kLayout32;
+        break;
+    }
     image.bits(); // detach once here, not per scan line
     return true;
 }
+
+// The AVX2 loops are used where the processor has them, unless switched off.
+bool g_wideSimd = simd::avx2Available();
 
 inline uint8_t clamp255(int v)
 {
@@ -59,59 +80,100 @@ inline uint8_t clamp255(int v)
 }
 
 // Applies one table to the three colour channels; the fourth byte of an
-// RGB32 pixel must stay 0xff.
+// RGB32 pixel must stay 0xff. Bytes are looked up two at a time in a table of
+// byte pairs, which halves the lookups of the per-byte table.
 void applyTable(QImage &image, const std::array<uint8_t, 256> &table)
 {
     Layout l;
     if (!prepare(image, l))
         return;
-    const int w = image.width();
     const uint8_t *t = table.data();
+    std::vector<uint16_t> pairs(65536);
+    for (uint32_t v = 0; v < 65536; ++v)
+        pairs[v] = uint16_t(t[v & 0xff] | t[v >> 8] << 8); // the pair as it lies in memory, first byte low
+    const uint16_t *pt = pairs.data();
+    const auto pairAt = [pt](const uint8_t *p) {
+        uint16_t v;
+        std::memcpy(&v, p, 2);
+        return pt[qFromLittleEndian(v)];
+    };
+    const int w = image.width();
     for (int y = 0; y < image.height(); ++y) {
         uint8_t *p = image.scanLine(y);
         if (l.step == 4) {
-            auto *q = reinterpret_cast<uint32_t *>(p);
-            for (int x = 0; x < w; ++x) {
-                const uint32_t v = q[x];
-                q[x] = (v & 0xff000000u) | (uint32_t(t[(v >> 16) & 0xff]) << 16) | (uint32_t(t[(v >> 8) & 0xff]) << 8)
-                    | t[v & 0xff];
+            // The colour bytes at 0..2 of each pixel (little-endian) or 1..3.
+            const int c = l.b == 0 ? 0 : 1;
+            for (int x = 0; x < w; ++x, p += 4) {
+                const uint16_t two = pairAt(p + c);
+                p[c] = uint8_t(two);
+                p[c + 1] = uint8_t(two >> 8);
+                p[c + 2] = t[p[c + 2]];
             }
         } else {
-            for (int i = 0, n = w * 3; i < n; ++i)
+            const int n = w * 3;
+            int i = 0;
+            for (; i + 1 < n; i += 2) {
+                const uint16_t two = pairAt(p + i);
+                p[i] = uint8_t(two);
+                p[i + 1] = uint8_t(two >> 8);
+            }
+            if (i < n)
                 p[i] = t[p[i]];
         }
     }
 }
 
-// ---- hue and saturation ----------------------------------------------------
+// Three-byte pixels to 0xffRRGGBB words and back.
+void widen24(const uint8_t *src, uint32_t *dst, int n, bool bgr)
+{
+#ifdef VZ_HAVE_AVX2
+    if (g_wideSimd)
+        return simd::widen24Avx2(src, dst, n, bgr);
+#endif
+    // Four-byte reads, one byte past each pixel but the last.
+    for (int x = 0; x + 1 < n; ++x) {
+        const uint8_t *p = src + 3 * x;
+        dst[x] = 0xff000000u | (bgr ? qFromLittleEndian<uint32_t>(p) & 0xffffffu : qFromBigEndian<uint32_t>(p) >> 8);
+    }
+    if (n > 0) {
+        const uint8_t *p = src + 3 * (n - 1);
+        const uint32_t r = bgr ? p[2] : p[0], b = bgr ? p[0] : p[2];
+        dst[n - 1] = 0xff000000u | r << 16 | uint32_t(p[1]) << 8 | b;
+    }
+}
 
-// Both work on pixels as 0xffRRGGBB words; an RGB888 row is widened into a
-// buffer and narrowed back.
+void narrow24(const uint32_t *src, uint8_t *dst, int n, bool bgr)
+{
+#ifdef VZ_HAVE_AVX2
+    if (g_wideSimd)
+        return simd::narrow24Avx2(src, dst, n, bgr);
+#endif
+    for (int x = 0; x < n; ++x) {
+        const uint32_t v = src[x];
+        uint8_t *p = dst + 3 * x;
+        p[bgr ? 2 : 0] = uint8_t(v >> 16);
+        p[1] = uint8_t(v >> 8);
+        p[bgr ? 0 : 2] = uint8_t(v);
+    }
+}
+
+// Hue and saturation work on pixels as 0xffRRGGBB words; a three-byte row is
+// widened into a buffer and narrowed back.
 template<class Kernel>
-void forEachRgbRow(QImage &image, const Kernel &kernel)
+void forEachRgbRow(QImage &image, const Layout &l, const Kernel &kernel)
 {
     const int w = image.width();
-    const bool narrow = image.format() == QImage::Format_RGB888;
-    std::vector<uint32_t> buffer(narrow ? size_t(w) : 0);
+    const bool bgr = l.r == 2;
+    std::vector<uint32_t> buffer(l.step == 3 ? size_t(w) : 0);
     for (int y = 0; y < image.height(); ++y) {
         uint8_t *line = image.scanLine(y);
-        if (!narrow) {
+        if (l.step == 4) {
             kernel(reinterpret_cast<uint32_t *>(line), w);
             continue;
         }
-        // Four-byte reads and writes, one byte past each pixel but the last;
-        // the next pixel's byte is rewritten right after.
-        for (int x = 0; x + 1 < w; ++x)
-            buffer[size_t(x)] = 0xff000000u | qFromBigEndian<uint32_t>(line + 3 * x) >> 8;
-        buffer[size_t(w - 1)] = 0xff000000u | uint32_t(line[3 * w - 3]) << 16 | uint32_t(line[3 * w - 2]) << 8
-            | line[3 * w - 1];
+        widen24(line, buffer.data(), w, bgr);
         kernel(buffer.data(), w);
-        for (int x = 0; x + 1 < w; ++x)
-            qToBigEndian<uint32_t>(buffer[size_t(x)] << 8, line + 3 * x);
-        const uint32_t last = buffer[size_t(w - 1)];
-        line[3 * w - 3] = uint8_t(last >> 16);
-        line[3 * w - 2] = uint8_t(last >> 8);
-        line[3 * w - 1] = uint8_t(last);
+        narrow24(buffer.data(), line, w, bgr);
     }
 }
 
@@ -572,7 +634,13 @@ void changeHue(QImage &image, int angle)
         return;
     const float shift = float(((angle % 360) + 360) % 360) / 60.0f; // in sectors, 0..6
     const HueStep step(shift);
-    forEachRgbRow(image, [&](uint32_t *px, int n) { runRow(px, n, step); });
+    forEachRgbRow(image, l, [&](uint32_t *px, int n) {
+#ifdef VZ_HAVE_AVX2
+        if (g_wideSimd)
+            return simd::hueAvx2(px, n, shift);
+#endif
+        runRow(px, n, step);
+    });
 }
 
 void changeSaturation(QImage &image, int value)
@@ -583,7 +651,13 @@ void changeSaturation(QImage &image, int value)
         return;
     const float k = float(1000 + value) / 1000.0f;
     const SaturationStep step(k);
-    forEachRgbRow(image, [&](uint32_t *px, int n) { runRow(px, n, step); });
+    forEachRgbRow(image, l, [&](uint32_t *px, int n) {
+#ifdef VZ_HAVE_AVX2
+        if (g_wideSimd)
+            return simd::saturationAvx2(px, n, k);
+#endif
+        runRow(px, n, step);
+    });
 }
 
 void changeIntensity(QImage &image, int value)
@@ -665,6 +739,12 @@ void reverseImage(QImage &image)
             std::reverse(q, q + w);
         } else {
             std::memcpy(row.data(), p, row.size());
+#ifdef VZ_HAVE_AVX2
+            if (g_wideSimd) {
+                simd::reverse24Avx2(row.data(), p, w);
+                continue;
+            }
+#endif
             const uint8_t *s = row.data() + row.size();
             for (int x = 0; x < w; ++x, p += 3) {
                 s -= 3;
@@ -730,6 +810,16 @@ int effectMaximum(Effect effect)
 int effectNeutral(Effect effect)
 {
     return info(effect).neutral;
+}
+
+bool wideSimdAvailable()
+{
+    return simd::avx2Available();
+}
+
+void setWideSimdEnabled(bool on)
+{
+    g_wideSimd = on && simd::avx2Available();
 }
 
 void applyEffect(QImage &image, Effect effect, int value)

@@ -8,8 +8,9 @@
 // The raster effects of the imaging toolkit as free functions over one image,
 // shared by RasterImage (and through it the preview window) and `vztool effect`.
 //
-// Every effect works in place on a QImage in Format_RGB32 or Format_RGB888; an
-// image in any other format is first converted to Format_RGB32. A null image,
+// Every effect works in place on a QImage in Format_RGB32, Format_RGB888 or
+// Format_BGR888 (how 24-bit files are read); an image in any other format is
+// first converted to Format_RGB32. A null image,
 // and any image under a neutral value, is left as it is. Values outside an
 // effect's range are clamped to it.
 //
@@ -64,6 +65,12 @@ bool effectTakesValue(Effect effect);
 int effectMinimum(Effect effect);
 int effectMaximum(Effect effect);
 int effectNeutral(Effect effect);
+
+// Whether the effects may use the processor's wide (AVX2) vectors when it has
+// them; on by default. Both ways give the same pixels: tests and benchmarks
+// switch to compare them.
+bool wideSimdAvailable();
+void setWideSimdEnabled(bool on);
 
 // Runs one effect; the value is ignored by Flip and Reverse.
 void applyEffect(QImage &image, Effect effect, int value);

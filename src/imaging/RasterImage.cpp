@@ -1,63 +1,12 @@
 #include "imaging/RasterImage.h"
 
 #include "common/VzError.h"
+#include "imaging/RasterFile.h"
 
 #include <QClipboard>
-#include <QFile>
 #include <QGuiApplication>
-#include <QImageReader>
-#include <QImageWriter>
-#include <QSaveFile>
 
 namespace vz {
-
-namespace {
-
-// ---- file hand-over -------------------------------------------------------
-// Reading and writing go through Qt's image reader and writer for now; they
-// sit here together so the picture type's own codecs can take their place.
-
-QImage readRasterFile(const QString &fileName)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Cannot open the image file \"%1\": %2").arg(fileName, file.errorString()));
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
-    if (format != "bmp" && format != "jpeg")
-        throw FileError(QStringLiteral("The file \"%1\" is not a BMP or JPEG image.").arg(fileName));
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        throw FileError(QStringLiteral("Cannot read the image file \"%1\": %2").arg(fileName, reader.errorString()));
-    return image;
-}
-
-// A plain bottom-up BITMAPINFOHEADER file with 24 bits per pixel: Qt's
-// writer gives that for 32-bit images. Written beside the name and renamed
-// over it, so a failure leaves an existing file as it was.
-void writeBmp24(const QString &fileName, const QImage &image)
-{
-    const QImage rgb = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
-    QSaveFile file(fileName);
-    QString reason;
-    if (file.open(QIODevice::WriteOnly)) {
-        QImageWriter writer(&file, "bmp");
-        if (writer.write(rgb)) {
-            if (file.commit())
-                return;
-            reason = file.errorString();
-        } else {
-            reason = writer.errorString();
-            file.cancelWriting();
-        }
-    } else {
-        reason = file.errorString();
-    }
-    throw FileError(QStringLiteral("Cannot write the image file \"%1\": %2").arg(fileName, reason));
-}
-
-} // namespace
 
 void RasterImage::requireBitmap() const
 {
@@ -72,8 +21,8 @@ void RasterImage::Load(const QString &fileName, int bitsPerPixel, int page, int 
     if (page != 0 || pageCount != 1)
         throw ImageError(QStringLiteral("The image file has only one page."));
     QImage image = readRasterFile(fileName);
-    if (bitsPerPixel == 24)
-        image.convertTo(QImage::Format_RGB888);
+    if (bitsPerPixel == 24 && image.format() != QImage::Format_BGR888)
+        image.convertTo(QImage::Format_BGR888);
     m_bitmap = image;
 }
 
@@ -83,7 +32,7 @@ void RasterImage::Save(const QString &fileName, int format, int bitsPerPixel, in
     if (format != kFormatBmp24 || bitsPerPixel != 24 || multiPage != 0
         || (quality != kQualityTemporary && quality != kQualityUserFile))
         throw ImageError(QStringLiteral("Only 24-bit BMP files can be saved."));
-    writeBmp24(fileName, m_bitmap);
+    writeRasterBmp24(fileName, m_bitmap);
 }
 
 void RasterImage::setBitmap(const QImage &bitmap)

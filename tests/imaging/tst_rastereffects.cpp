@@ -128,6 +128,8 @@ class TestRasterEffects : public QObject
 {
     Q_OBJECT
 
+    void huePermutes(QImage::Format format);
+
 private slots:
     void unchanged_data();
     void unchanged();
@@ -135,6 +137,8 @@ private slots:
     void monotone();
     void hueKeepsExtremes();
     void huePermutesAtThirds();
+    void formatsAndVectorsAgree_data();
+    void formatsAndVectorsAgree();
     void endpoints();
     void sharpenEdge();
     void blurMatchesReference();
@@ -167,7 +171,7 @@ void TestRasterEffects::unchanged()
     QFETCH(Effect, effect);
     QFETCH(int, value);
     QFETCH(bool, grey);
-    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888, QImage::Format_BGR888}) {
         QImage img = randomImage(23, 17, format, 7);
         if (grey)
             img = img.convertToFormat(QImage::Format_Grayscale8).convertToFormat(format);
@@ -245,7 +249,13 @@ void TestRasterEffects::hueKeepsExtremes()
 
 void TestRasterEffects::huePermutesAtThirds()
 {
-    const QImage original = randomImage(16, 16, QImage::Format_RGB888, 5);
+    for (QImage::Format format : {QImage::Format_RGB888, QImage::Format_BGR888})
+        huePermutes(format);
+}
+
+void TestRasterEffects::huePermutes(QImage::Format format)
+{
+    const QImage original = randomImage(16, 16, format, 5);
     const QList<QRgb> p = pixels(original);
     const QList<QRgb> plus = pixels(applied(original, Effect::Hue, 120));
     const QList<QRgb> minus = pixels(applied(original, Effect::Hue, -120));
@@ -319,10 +329,48 @@ void TestRasterEffects::blurMatchesReference()
     }
 }
 
+// Every effect gives the same pixels whichever way the picture is held, and
+// with or without the wide vectors (where the processor has them). Widths
+// from 1 up cover the loops' tails.
+void TestRasterEffects::formatsAndVectorsAgree_data()
+{
+    QTest::addColumn<Effect>("effect");
+    QTest::addColumn<int>("value");
+    const std::pair<Effect, QList<int>> cases[] = {
+        {Effect::Hue, {1, 45, 90, 179, -60, -359}}, {Effect::Saturation, {-1000, -400, 250, 1000}},
+        {Effect::Intensity, {-700, 300}},           {Effect::Contrast, {-500, 999}},
+        {Effect::Sharpen, {-300, 600}},             {Effect::Median, {4}},
+        {Effect::Flip, {0}},                        {Effect::Reverse, {0}},
+    };
+    for (const auto &[effect, values] : cases)
+        for (int v : values)
+            QTest::addRow("%s %d", qPrintable(effectName(effect)), v) << effect << v;
+}
+
+void TestRasterEffects::formatsAndVectorsAgree()
+{
+    QFETCH(Effect, effect);
+    QFETCH(int, value);
+    for (int width : {1, 3, 5, 6, 7, 8, 9, 13, 37}) {
+        const QImage original = randomImage(width, 4, QImage::Format_RGB32, quint32(width));
+        const QList<QRgb> expected = pixels(applied(original, effect, value));
+        for (const bool wide : {true, false}) {
+            setWideSimdEnabled(wide);
+            for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888, QImage::Format_BGR888}) {
+                const QImage img = applied(original.convertToFormat(format), effect, value);
+                QCOMPARE(img.format(), format);
+                QVERIFY2(pixels(img) == expected,
+                         qPrintable(QStringLiteral("width %1, format %2, wide %3").arg(width).arg(format).arg(wide)));
+            }
+        }
+        setWideSimdEnabled(true);
+    }
+}
+
 void TestRasterEffects::mirrors()
 {
-    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888}) {
-        const QImage original = randomImage(9, 6, format, 17);
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_RGB888, QImage::Format_BGR888}) {
+        const QImage original = randomImage(23, 6, format, 17);
         const QImage flipped = applied(original, Effect::Flip, 0);
         const QImage reversed = applied(original, Effect::Reverse, 0);
         QCOMPARE(pixels(flipped), pixels(original.mirrored(false, true)));

@@ -1,5 +1,7 @@
 #include "imaging/RasterImage.h"
 
+#include "imaging/RasterFile.h"
+
 #include "common/VzError.h"
 #include "testutils.h"
 
@@ -10,12 +12,14 @@
 #include <QProcess>
 #include <QtEndian>
 
+#include <cstring>
 #include <functional>
 
 using namespace vz;
 
 using Operation = std::function<void(RasterImage &)>;
 Q_DECLARE_METATYPE(Operation)
+Q_DECLARE_METATYPE(vz::Effect)
 
 namespace {
 
@@ -64,6 +68,43 @@ QImage readPlainBmp24(const QByteArray &b)
     return img;
 }
 
+// A 24-bit BMP made by hand: top-down or bottom-up, row ends filled with
+// junk (readers must not care), a given resolution.
+QByteArray handBmp24(const QImage &image, bool topDown, qint32 dotsPerMeter = 2835)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    const int w = img.width(), h = img.height(), stride = (w * 3 + 3) / 4 * 4;
+    QByteArray b(54 + stride * h, '\xAB');
+    auto *d = reinterpret_cast<uchar *>(b.data());
+    std::memset(d, 0, 54);
+    d[0] = 'B';
+    d[1] = 'M';
+    qToLittleEndian<quint32>(quint32(b.size()), d + 2);
+    qToLittleEndian<quint32>(54, d + 10);
+    qToLittleEndian<quint32>(40, d + 14);
+    qToLittleEndian<qint32>(w, d + 18);
+    qToLittleEndian<qint32>(topDown ? -h : h, d + 22);
+    qToLittleEndian<quint16>(1, d + 26);
+    qToLittleEndian<quint16>(24, d + 28);
+    qToLittleEndian<qint32>(dotsPerMeter, d + 38);
+    qToLittleEndian<qint32>(dotsPerMeter, d + 42);
+    for (int y = 0; y < h; ++y) {
+        uchar *row = d + 54 + qsizetype(stride) * (topDown ? y : h - 1 - y);
+        const auto *src = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            row[3 * x] = uchar(qBlue(src[x]));
+            row[3 * x + 1] = uchar(qGreen(src[x]));
+            row[3 * x + 2] = uchar(qRed(src[x]));
+        }
+    }
+    return b;
+}
+
+void reverseRows(QImage &band, int)
+{
+    reverseImage(band);
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile f(path);
@@ -82,6 +123,12 @@ private slots:
     void saveIsPlain24BitBmp_data();
     void saveIsPlain24BitBmp();
     void loadFormats();
+    void loadBmpLayouts_data();
+    void loadBmpLayouts();
+    void resolutionIsKept();
+    void rowPassMatchesWholeImage_data();
+    void rowPassMatchesWholeImage();
+    void rowPassLeavesOtherFiles();
     void badFilesKeepTheImage_data();
     void badFilesKeepTheImage();
     void failedSaveKeepsTheFile();
@@ -175,10 +222,129 @@ void TestRasterImage::loadFormats()
     r.Load(box.write(QStringLiteral("bitmap.jpg"), encoded(img, "bmp")));
     QCOMPARE(vztest::maxChannelDiff(r.Bitmap(), img), 0);
 
-    r.Load(box.write(QStringLiteral("b.bmp"), encoded(img, "bmp")), 24);
-    QCOMPARE(r.Bitmap().format(), QImage::Format_RGB888);
+    // Grey JPEGs come out in colour like the rest.
+    r.Load(box.write(QStringLiteral("grey.jpg"), encoded(smooth.convertToFormat(QImage::Format_Grayscale8), "jpeg")));
+    QCOMPARE(r.Bitmap().format(), QImage::Format_BGR888);
+    QVERIFY(vztest::maxChannelDiff(r.Bitmap(), smooth.convertToFormat(QImage::Format_Grayscale8)) < 24);
+
+    // A CMYK JPEG (as Adobe writes them) looks as Qt's own reader shows it.
+    const QString cmyk = QStringLiteral(VZ_SOURCE_DIR "/fuzz/corpus/rasterfile/cmyk.jpg");
+    r.Load(cmyk);
+    QCOMPARE(r.Bitmap().format(), QImage::Format_BGR888);
+    QVERIFY(vztest::maxChannelDiff(r.Bitmap(), QImage(cmyk)) <= 2);
+
+    r.Load(box.write(QStringLiteral("b.bmp"), encoded(img.convertToFormat(QImage::Format_Indexed8), "bmp")), 24);
+    QCOMPARE(r.Bitmap().depth(), 24);
+    QCOMPARE(vztest::maxChannelDiff(r.Bitmap(), img.convertToFormat(QImage::Format_Indexed8)), 0);
     QVERIFY_THROWS_EXCEPTION(ImageError, r.Load(box.path(QStringLiteral("b.bmp")), 8));
     QVERIFY_THROWS_EXCEPTION(ImageError, r.Load(box.path(QStringLiteral("b.bmp")), 0, 1, 1));
+}
+
+void TestRasterImage::loadBmpLayouts_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QImage>("expected");
+    QTest::addColumn<int>("format");
+    const QImage odd = testImage(7, 5), wide = testImage(64, 3);
+    QTest::newRow("24-bit bottom-up, padded rows") << handBmp24(odd, false) << odd << int(QImage::Format_BGR888);
+    QTest::newRow("24-bit top-down") << handBmp24(odd, true) << odd << int(QImage::Format_BGR888);
+    QTest::newRow("24-bit, no padding") << handBmp24(wide, false) << wide << int(QImage::Format_BGR888);
+    QByteArray badOffset = handBmp24(odd, false);
+    qToLittleEndian<quint32>(quint32(badOffset.size() + 10), badOffset.data() + 10);
+    QTest::newRow("24-bit, bits offset past the end") << badOffset << odd << -1;
+    const QImage indexed = odd.convertToFormat(QImage::Format_Indexed8);
+    QTest::newRow("8-bit palette") << encoded(indexed, "bmp") << indexed << -1;
+}
+
+void TestRasterImage::loadBmpLayouts()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QImage, expected);
+    QFETCH(int, format);
+    vztest::Sandbox box;
+    RasterImage r;
+    r.Load(box.write(QStringLiteral("x.bmp"), bytes));
+    if (format >= 0)
+        QCOMPARE(int(r.Bitmap().format()), format);
+    QCOMPARE(vztest::maxChannelDiff(r.Bitmap(), expected), 0);
+}
+
+// A BMP's resolution survives loading and saving.
+void TestRasterImage::resolutionIsKept()
+{
+    vztest::Sandbox box;
+    RasterImage r;
+    r.Load(box.write(QStringLiteral("in.bmp"), handBmp24(testImage(5, 4), false, 5905)));
+    const QString out = box.path(QStringLiteral("out.bmp"));
+    r.Save(out);
+    const QByteArray saved = fileBytes(out);
+    QCOMPARE(qFromLittleEndian<qint32>(saved.constData() + 38), 5905);
+    QCOMPARE(qFromLittleEndian<qint32>(saved.constData() + 42), 5905);
+}
+
+// Passing a file through a band of rows at a time writes the very bytes that
+// loading it whole, changing it and saving it writes.
+void TestRasterImage::rowPassMatchesWholeImage_data()
+{
+    QTest::addColumn<Effect>("effect");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("topDown");
+    QTest::addColumn<QSize>("size");
+    const std::pair<Effect, int> effects[] = {{Effect::Hue, 100},      {Effect::Saturation, -350},
+                                              {Effect::Intensity, 420}, {Effect::Contrast, 640},
+                                              {Effect::Flip, 0},        {Effect::Reverse, 0}};
+    for (const auto &[effect, value] : effects)
+        for (const bool topDown : {false, true})
+            for (const QSize size : {QSize(7, 5), QSize(301, 700)}) // the larger one spans two bands
+                QTest::addRow("%s, %s, %dx%d", qPrintable(effectName(effect)), topDown ? "top-down" : "bottom-up",
+                              size.width(), size.height())
+                    << effect << value << topDown << size;
+}
+
+void TestRasterImage::rowPassMatchesWholeImage()
+{
+    QFETCH(Effect, effect);
+    QFETCH(int, value);
+    QFETCH(bool, topDown);
+    QFETCH(QSize, size);
+    vztest::Sandbox box;
+    const QString in = box.write(QStringLiteral("in.bmp"), handBmp24(testImage(size.width(), size.height()), topDown));
+    const QString passed = box.path(QStringLiteral("passed.bmp")), whole = box.path(QStringLiteral("whole.bmp"));
+
+    void (*rowEffect)(QImage &, int) = nullptr;
+    switch (effect) {
+    case Effect::Hue: rowEffect = changeHue; break;
+    case Effect::Saturation: rowEffect = changeSaturation; break;
+    case Effect::Intensity: rowEffect = changeIntensity; break;
+    case Effect::Contrast: rowEffect = changeContrast; break;
+    case Effect::Reverse: rowEffect = reverseRows; break;
+    default: break;
+    }
+    QVERIFY(transformBmp24Rows(in, passed, effect == Effect::Flip, rowEffect, value));
+
+    RasterImage r;
+    r.Load(in);
+    QImage img = r.Bitmap();
+    applyEffect(img, effect, value);
+    r.setBitmap(img);
+    r.Save(whole);
+    QCOMPARE(fileBytes(passed), fileBytes(whole));
+}
+
+// Only uncompressed 24-bit BMPs are passed through; for the others nothing
+// is written and the caller reads them whole.
+void TestRasterImage::rowPassLeavesOtherFiles()
+{
+    vztest::Sandbox box;
+    const QImage img = testImage(6, 6);
+    const QString out = box.path(QStringLiteral("out.bmp"));
+    for (const QByteArray &bytes : {encoded(img.convertToFormat(QImage::Format_Indexed8), "bmp"), encoded(img, "jpeg"),
+                                    handBmp24(img, false).left(60), QByteArray("BM")}) {
+        const QString in = box.write(QStringLiteral("in.bmp"), bytes);
+        QVERIFY(!transformBmp24Rows(in, out, false, changeHue, 30));
+        QVERIFY(!QFileInfo::exists(out));
+    }
+    QVERIFY(!transformBmp24Rows(box.path(QStringLiteral("missing.bmp")), out, true, nullptr, 0));
 }
 
 void TestRasterImage::badFilesKeepTheImage_data()
@@ -290,6 +456,9 @@ void TestRasterImage::commandLine()
 
     QCOMPARE(run({QStringLiteral("reverse"), QStringLiteral("x"), in, out}), 0);
     QCOMPARE(vztest::maxChannelDiff(readPlainBmp24(fileBytes(out)), img.mirrored(true, false)), 0);
+    const QString whole = box.path(QStringLiteral("whole.bmp"));
+    QCOMPARE(run({QStringLiteral("--in-memory"), QStringLiteral("reverse"), QStringLiteral("x"), in, whole}), 0);
+    QCOMPARE(fileBytes(whole), fileBytes(out));
     QCOMPARE(run({QStringLiteral("median"), QStringLiteral("3"), in, out}), 0);
     QImage expected = img;
     medianFilter(expected, 3);

@@ -15,6 +15,7 @@ struct Command
     QString usage;    // one line, e.g. "alphabets TREE"
     QString summary;  // one line of explanation
     std::function<int(const QStringList &args)> run;
+    bool needsGui = true; // fonts or painting: start a GUI application
 };
 
 QList<Command> &commands();

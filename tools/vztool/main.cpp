@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <memory>
 
 using namespace vztool;
 
@@ -21,11 +22,21 @@ static void printHelp()
 
 int main(int argc, char **argv)
 {
-    // Fonts and painting need a GUI application; no window is ever shown.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    // Fonts and painting need a GUI application (no window is ever shown);
+    // the commands that need neither start quicker without one.
+    bool gui = true;
+    for (const Command &c : commands())
+        if (argc > 1 && c.name == QLatin1String(argv[1]))
+            gui = c.needsGui;
+    std::unique_ptr<QCoreApplication> app;
+    if (gui) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")
         || args.first() == QLatin1String("help")) {
         printHelp();
