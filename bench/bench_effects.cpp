@@ -86,7 +86,9 @@ void registerAll()
     };
     const std::pair<QImage::Format, const char *> formats[] = {
         {QImage::Format_RGB32, "/RGB32"}, {QImage::Format_RGB888, "/RGB888"}, {QImage::Format_BGR888, "/BGR888"}};
-    for (const auto &[format, suffix] : formats) {
+    for (const auto &entry : formats) {
+        const QImage::Format format = entry.first;
+        const char *suffix = entry.second;
         for (const Case &c : cases) {
             for (const bool wide : {true, false}) {
                 const bool usesWide = c.effect == vz::Effect::Hue || c.effect == vz::Effect::Saturation

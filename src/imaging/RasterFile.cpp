@@ -4,7 +4,6 @@
 #include "imaging/BmpFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtEndian>
 
@@ -44,8 +43,8 @@ QString systemError(int code)
 
 // ---- scatter/gather I/O over image rows -------------------------------------
 
-// Moves `rows` (a list of row buffers, each `bytes` long) to or from the file
-// at `offset`, IOV_MAX rows per call. Short transfers continue where they
+// Moves the buffers in `rows` (image rows, mostly) to or from the file at
+// `offset`, IOV_MAX buffers per call. Short transfers continue where they
 // stopped. Returns 0 or an errno value; a file that ends early is EIO.
 template<class Transfer>
 int transferRows(std::vector<iovec> &rows, off_t offset, Transfer transfer)
@@ -170,6 +169,20 @@ void jpegFail(j_common_ptr cinfo)
     std::longjmp(errors->jump, 1);
 }
 
+// A progressive JPEG may hold any number of scans, each a pass over the whole
+// picture; a few hundred bytes of them can keep the decoder busy for minutes.
+// Real files have at most a few dozen.
+constexpr int kMaxJpegScans = 500;
+
+void jpegProgress(j_common_ptr cinfo)
+{
+    if (!cinfo->is_decompressor || reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= kMaxJpegScans)
+        return;
+    auto *errors = reinterpret_cast<JpegErrors *>(cinfo->err);
+    std::snprintf(errors->message, sizeof errors->message, "the picture has too many scans");
+    std::longjmp(errors->jump, 1);
+}
+
 // Warnings (damaged data the decoder works around) are not shown: the
 // picture is decoded as far as it goes, as other viewers do.
 void jpegQuiet(j_common_ptr, int) {}
@@ -188,14 +201,15 @@ void cmykRowToBgr(const uchar *cmyk, uchar *bgr, int width)
 // The decoding itself, apart so that nothing with a destructor lives in the
 // frame the error handler jumps back to. Fills `image` or returns false with
 // the decoder's message in errors.message.
-bool runJpegDecoder(const uchar *data, size_t size, jpeg_decompress_struct &cinfo, JpegErrors &errors, QImage &image,
-                    std::vector<uchar> &cmykRow)
+bool runJpegDecoder(const uchar *data, size_t size, jpeg_decompress_struct &cinfo, JpegErrors &errors,
+                    jpeg_progress_mgr &progress, QImage &image, std::vector<uchar> &cmykRow)
 {
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
@@ -365,10 +379,12 @@ QImage decodeJpeg(const QByteArray &bytes, QString *error)
     errors.mgr.error_exit = jpegFail;
     errors.mgr.emit_message = jpegQuiet;
     errors.message[0] = 0;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = jpegProgress;
     QImage image;
     std::vector<uchar> cmykRow;
-    if (!runJpegDecoder(reinterpret_cast<const uchar *>(bytes.constData()), size_t(bytes.size()), cinfo, errors, image,
-                        cmykRow)) {
+    if (!runJpegDecoder(reinterpret_cast<const uchar *>(bytes.constData()), size_t(bytes.size()), cinfo, errors,
+                        progress, image, cmykRow)) {
         if (error)
             *error = QString::fromLocal8Bit(errors.message);
         return QImage();

@@ -100,6 +100,25 @@ QByteArray handBmp24(const QImage &image, bool topDown, qint32 dotsPerMeter = 28
     return b;
 }
 
+// A progressive JPEG whose last scan is repeated `copies` times.
+QByteArray manyScansJpeg(int copies)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(testImage(16, 16));
+    const qsizetype lastScan = bytes.lastIndexOf("\xFF\xDA"), end = bytes.lastIndexOf("\xFF\xD9");
+    if (lastScan < 0 || end < lastScan)
+        return {};
+    const QByteArray scan = bytes.mid(lastScan, end - lastScan);
+    QByteArray out = bytes.left(end);
+    for (int i = 0; i < copies; ++i)
+        out += scan;
+    return out + bytes.mid(end);
+}
+
 void reverseRows(QImage &band, int)
 {
     reverseImage(band);
@@ -233,6 +252,10 @@ void TestRasterImage::loadFormats()
     QCOMPARE(r.Bitmap().format(), QImage::Format_BGR888);
     QVERIFY(vztest::maxChannelDiff(r.Bitmap(), QImage(cmyk)) <= 2);
 
+    // Progressive JPEGs decode; only an absurd number of scans is refused.
+    r.Load(box.write(QStringLiteral("progressive.jpg"), manyScansJpeg(20)));
+    QCOMPARE(r.Bitmap().size(), QSize(16, 16));
+
     r.Load(box.write(QStringLiteral("b.bmp"), encoded(img.convertToFormat(QImage::Format_Indexed8), "bmp")), 24);
     QCOMPARE(r.Bitmap().depth(), 24);
     QCOMPARE(vztest::maxChannelDiff(r.Bitmap(), img.convertToFormat(QImage::Format_Indexed8)), 0);
@@ -356,6 +379,7 @@ void TestRasterImage::badFilesKeepTheImage_data()
     QTest::newRow("text") << QByteArray("not an image at all");
     QTest::newRow("BMP header only") << bmp.left(30);
     QTest::newRow("JPEG start only") << encoded(testImage(40, 30), "jpeg").left(20);
+    QTest::newRow("JPEG with 600 scans") << manyScansJpeg(600);
 }
 
 void TestRasterImage::badFilesKeepTheImage()
