@@ -130,6 +130,34 @@ bool bmp24Layout(const uchar *head, qint64 headBytes, qint64 fileSize, Bmp24Layo
     return true;
 }
 
+// An image file opened for reading, with its first bytes: enough to tell a
+// BMP from a JPEG and to find the rows of a 24-bit BMP.
+struct OpenedFile
+{
+    explicit OpenedFile(const QString &fileName)
+        : fd(::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC))
+    {
+        struct stat st;
+        if (fd.get() < 0) {
+            error = errno;
+        } else if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+            error = EINVAL;
+        } else {
+            size = st.st_size;
+            const ssize_t got = ::pread(fd.get(), head, sizeof head, 0);
+            headBytes = got > 0 ? got : 0;
+        }
+    }
+
+    bool bmp24(Bmp24Layout &layout) const { return bmp24Layout(head, headBytes, size, layout); }
+
+    Fd fd;
+    int error = 0;
+    qint64 size = 0;
+    uchar head[kBmpFileHeader + kBmpInfoHeader] = {};
+    qint64 headBytes = 0;
+};
+
 // Reads the rows straight into a BGR888 image: one system call per IOV_MAX
 // rows, bottom-up files by pointing the first rows at the image's last ones.
 QImage readBmp24(int fd, const Bmp24Layout &l, const QString &fileName)
@@ -394,42 +422,37 @@ QImage decodeJpeg(const QByteArray &bytes, QString *error)
 
 QImage readRasterFile(const QString &fileName)
 {
-    const Fd fd(::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        throw FileError(QStringLiteral("Cannot open the image file \"%1\": %2").arg(fileName, systemError(errno)));
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    const OpenedFile file(fileName);
+    if (file.error == EINVAL)
         throw FileError(QStringLiteral("The image file \"%1\" is not a file.").arg(fileName));
-    const qint64 size = st.st_size;
-
-    uchar head[kBmpFileHeader + kBmpInfoHeader] = {};
-    const ssize_t got = ::pread(fd.get(), head, sizeof head, 0);
-    const qint64 headBytes = got > 0 ? got : 0;
+    if (file.error)
+        throw FileError(QStringLiteral("Cannot open the image file \"%1\": %2").arg(fileName, systemError(file.error)));
+    const uchar *head = file.head;
     Bmp24Layout layout;
-    if (bmp24Layout(head, headBytes, size, layout)) {
-        QImage image = readBmp24(fd.get(), layout, fileName);
+    if (file.bmp24(layout)) {
+        QImage image = readBmp24(file.fd.get(), layout, fileName);
         keepResolution(image, head);
         return image;
     }
 
-    const bool bmp = headBytes >= 2 && head[0] == 'B' && head[1] == 'M';
-    const bool jpeg = headBytes >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+    const bool bmp = file.headBytes >= 2 && head[0] == 'B' && head[1] == 'M';
+    const bool jpeg = file.headBytes >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
     if (!bmp && !jpeg)
         throw FileError(QStringLiteral("The file \"%1\" is not a BMP or JPEG image.").arg(fileName));
-    // Compressed data can hardly grow the picture beyond a thousand times the
-    // file, and the decoders refuse large pictures, so the file size is the
-    // one figure to bound here.
-    if (size > kMaxRasterBytes)
+    // Read whole only below the largest picture the decoders accept: the
+    // pixels of any larger file would be over it too.
+    if (file.size > kMaxRasterBytes)
         throw FileError(QStringLiteral("The image file \"%1\" is too large.").arg(fileName));
     int readError = 0;
-    const QByteArray bytes = readAll(fd.get(), size, readError);
+    const QByteArray bytes = readAll(file.fd.get(), file.size, readError);
     if (readError)
         throw FileError(QStringLiteral("Cannot read the image file \"%1\": %2").arg(fileName, systemError(readError)));
     QString reason;
     QImage image = bmp ? readBmp(bytes, &reason) : decodeJpeg(bytes, &reason);
     if (image.isNull())
         throw FileError(QStringLiteral("Cannot read the image file \"%1\": %2").arg(fileName, reason));
-    if (bmp && headBytes >= kBmpFileHeader + kBmpInfoHeader && qFromLittleEndian<quint32>(head + 14) >= kBmpInfoHeader)
+    if (bmp && file.headBytes >= kBmpFileHeader + kBmpInfoHeader
+        && qFromLittleEndian<quint32>(head + 14) >= kBmpInfoHeader)
         keepResolution(image, head);
     return image;
 }
@@ -497,15 +520,12 @@ void writeRasterBmp24(const QString &fileName, const QImage &image)
 bool transformBmp24Rows(const QString &in, const QString &out, bool flip, void (*rowEffect)(QImage &band, int value),
                         int value)
 {
-    const Fd fd(::open(QFile::encodeName(in).constData(), O_RDONLY | O_CLOEXEC));
-    struct stat st;
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    uchar head[kBmpFileHeader + kBmpInfoHeader];
-    const ssize_t got = ::pread(fd.get(), head, sizeof head, 0);
+    const OpenedFile source(in);
     Bmp24Layout l;
-    if (got != ssize_t(sizeof head) || !bmp24Layout(head, got, st.st_size, l))
+    if (source.error || !source.bmp24(l))
         return false;
+    const uchar *head = source.head;
+    const int fd = source.fd.get();
     const auto fail = [&](const QString &name, const char *verb, int code) {
         throw FileError(QStringLiteral("Cannot %1 the image file \"%2\": %3").arg(QLatin1String(verb), name, systemError(code)));
     };
@@ -539,7 +559,7 @@ bool transformBmp24Rows(const QString &in, const QString &out, bool flip, void (
             rows[size_t(k)] = {buffer.data() + size_t(slot) * size_t(l.stride), size_t(l.stride)};
         }
         if (const int error = transferRows(rows, off_t(l.offset + qint64(first) * l.stride),
-                                           [&](const iovec *v, int c, off_t at) { return ::preadv(fd.get(), v, c, at); }))
+                                           [fd](const iovec *v, int c, off_t at) { return ::preadv(fd, v, c, at); }))
             fail(in, "read", error);
         if (rowEffect) {
             QImage part(buffer.data(), w, n, l.stride, QImage::Format_BGR888);
