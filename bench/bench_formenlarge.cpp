@@ -37,7 +37,7 @@ QImage photo()
         for (int x = 0; x < img.width(); ++x)
             line[x] = qRgb((x / 16) & 255, (y / 12) & 255, int(rng.bounded(256)));
     }
-    return img;
+    return img.convertToFormat(QImage::Format_BGR888); // as a 24-bit file is loaded
 }
 
 struct Fixture
