@@ -1,6 +1,7 @@
 // The raster toolkit's file reading on arbitrary bytes: the whole-file reader
-// (24-bit BMP rows read in place, other BMPs, JPEGs through the decoder) and
-// the row-by-row pass of 24-bit BMPs into a new file.
+// (24-bit BMP rows read in place, other BMPs, JPEGs through the decoder), the
+// decoder's RGB32 output that pictures use, and the row-by-row pass of 24-bit
+// BMPs into a new file.
 
 #include "common/VzError.h"
 #include "imaging/RasterEffects.h"
@@ -28,6 +29,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (bytes.startsWith("\xFF\xD8"))
+        (void)vz::decodeJpeg(bytes, nullptr, QImage::Format_RGB32);
 
     const QString in = workDir->filePath(QStringLiteral("in")), out = workDir->filePath(QStringLiteral("out.bmp"));
     {

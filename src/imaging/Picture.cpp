@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/VzError.h"
 #include "imaging/BmpFile.h"
+#include "imaging/RasterFile.h"
 #include "metafile/EmfPlayer.h"
 #include "metafile/Placeable.h"
 #include "metafile/WmfPlayer.h"
@@ -59,8 +60,10 @@ Picture Picture::fromBytes(const QByteArray &bytes, Kind kind)
     case Kind::Jpeg:
     case Kind::Gif:
     case Kind::Icon: {
-        const char *fmt = kind == Kind::Jpeg ? "JPEG" : kind == Kind::Gif ? "GIF" : "ICO";
-        d->image = QImage::fromData(bytes, fmt);
+        // JPEGs through the raster toolkit's decoder (libjpeg-turbo, refusing
+        // absurd sizes and scan counts); GIFs and icons through Qt.
+        d->image = kind == Kind::Jpeg ? decodeJpeg(bytes, nullptr, QImage::Format_RGB32)
+                                      : QImage::fromData(bytes, kind == Kind::Gif ? "GIF" : "ICO");
         if (d->image.isNull())
             throw FileError(invalidMessage(kind));
         d->bytes = bytes;

@@ -215,14 +215,19 @@ void jpegProgress(j_common_ptr cinfo)
 // picture is decoded as far as it goes, as other viewers do.
 void jpegQuiet(j_common_ptr, int) {}
 
-// CMYK as Adobe writes it (inverted) to BGR.
-void cmykRowToBgr(const uchar *cmyk, uchar *bgr, int width)
+// CMYK as Adobe writes it (inverted) to BGR888 or RGB32 pixels.
+void cmykRowToRgb(const uchar *cmyk, uchar *out, int width, bool rgb32)
 {
-    for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    for (int x = 0; x < width; ++x, cmyk += 4) {
         const int k = cmyk[3];
-        bgr[0] = uchar(cmyk[2] * k / 255);
-        bgr[1] = uchar(cmyk[1] * k / 255);
-        bgr[2] = uchar(cmyk[0] * k / 255);
+        const int r = cmyk[0] * k / 255, g = cmyk[1] * k / 255, b = cmyk[2] * k / 255;
+        if (rgb32) {
+            reinterpret_cast<QRgb *>(out)[x] = qRgb(r, g, b);
+        } else {
+            out[3 * x] = uchar(b);
+            out[3 * x + 1] = uchar(g);
+            out[3 * x + 2] = uchar(r);
+        }
     }
 }
 
@@ -230,7 +235,7 @@ void cmykRowToBgr(const uchar *cmyk, uchar *bgr, int width)
 // frame the error handler jumps back to. Fills `image` or returns false with
 // the decoder's message in errors.message.
 bool runJpegDecoder(const uchar *data, size_t size, jpeg_decompress_struct &cinfo, JpegErrors &errors,
-                    jpeg_progress_mgr &progress, QImage &image, std::vector<uchar> &cmykRow)
+                    jpeg_progress_mgr &progress, bool rgb32, QImage &image, std::vector<uchar> &cmykRow)
 {
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&cinfo);
@@ -241,7 +246,9 @@ bool runJpegDecoder(const uchar *data, size_t size, jpeg_decompress_struct &cinf
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&cinfo, TRUE);
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    // RGB32 is 0xffRRGGBB in native order; the decoder sets the X byte to 0xff.
+    const J_COLOR_SPACE rgb32Space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : rgb32 ? rgb32Space : JCS_EXT_BGR;
     jpeg_calc_output_dimensions(&cinfo);
     if (qint64(cinfo.output_width) * cinfo.output_height * 3 > kMaxRasterBytes || cinfo.output_width > INT_MAX / 4) {
         std::snprintf(errors.message, sizeof errors.message, "the picture is too large (%u x %u)",
@@ -249,7 +256,8 @@ bool runJpegDecoder(const uchar *data, size_t size, jpeg_decompress_struct &cinf
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    image = QImage(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_BGR888);
+    image = QImage(int(cinfo.output_width), int(cinfo.output_height),
+                   rgb32 ? QImage::Format_RGB32 : QImage::Format_BGR888);
     if (image.isNull()) {
         std::snprintf(errors.message, sizeof errors.message, "not enough memory");
         jpeg_destroy_decompress(&cinfo);
@@ -266,7 +274,7 @@ bool runJpegDecoder(const uchar *data, size_t size, jpeg_decompress_struct &cinf
         if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
             break;
         if (cmyk)
-            cmykRowToBgr(cmykRow.data(), line, int(cinfo.output_width));
+            cmykRowToRgb(cmykRow.data(), line, int(cinfo.output_width), rgb32);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
@@ -399,7 +407,7 @@ constexpr qint64 kBandBytes = 512 * 1024;
 
 } // namespace
 
-QImage decodeJpeg(const QByteArray &bytes, QString *error)
+QImage decodeJpeg(const QByteArray &bytes, QString *error, QImage::Format format)
 {
     jpeg_decompress_struct cinfo;
     JpegErrors errors;
@@ -412,7 +420,7 @@ QImage decodeJpeg(const QByteArray &bytes, QString *error)
     QImage image;
     std::vector<uchar> cmykRow;
     if (!runJpegDecoder(reinterpret_cast<const uchar *>(bytes.constData()), size_t(bytes.size()), cinfo, errors,
-                        progress, image, cmykRow)) {
+                        progress, format == QImage::Format_RGB32, image, cmykRow)) {
         if (error)
             *error = QString::fromLocal8Bit(errors.message);
         return QImage();

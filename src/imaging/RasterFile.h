@@ -19,10 +19,12 @@ namespace vz {
 // or foreign file and for pictures over the size limit.
 QImage readRasterFile(const QString &fileName);
 
-// Decodes JPEG data into a Format_BGR888 image (grey and CMYK pictures
-// included). Returns a null image and sets `error` for data that is not a
-// readable JPEG or a picture over the size limit.
-QImage decodeJpeg(const QByteArray &bytes, QString *error = nullptr);
+// Decodes JPEG data into a Format_BGR888 image, or Format_RGB32 when asked,
+// grey and CMYK pictures included. Returns a null image and sets `error` for
+// data that is not a readable JPEG, a picture over the size limit or one with
+// an absurd number of progressive scans.
+QImage decodeJpeg(const QByteArray &bytes, QString *error = nullptr,
+                  QImage::Format format = QImage::Format_BGR888);
 
 // Writes a 24-bit bottom-up Windows BMP with a 40-byte header. The file is
 // written beside its name and renamed over it, so a failure leaves an existing

@@ -277,6 +277,9 @@ void TestPicture::kindsKeepTheirBytes()
     QVERIFY(img.save(&buf, "JPEG"));
     const Picture pic = Picture::fromBytes(jpg, Picture::Kind::Jpeg);
     QCOMPARE(pic.size(), QSize(5, 4));
+    QCOMPARE(pic.image().format(), QImage::Format_RGB32); // opaque 0xffRRGGBB, ready to draw
+    QCOMPARE(qAlpha(pic.image().pixel(2, 2)), 255);
+    QVERIFY(vztest::maxChannelDiff(pic.image(), img) <= 8);
     QCOMPARE(pic.saveData(), jpg); // stored unchanged, no re-encoding
     QCOMPARE(pic.sourceBytes(), jpg);
     const Picture gif = Picture::fromBytes(kTransparentGif, Picture::Kind::Gif);

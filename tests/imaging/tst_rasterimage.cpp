@@ -251,6 +251,9 @@ void TestRasterImage::loadFormats()
     r.Load(cmyk);
     QCOMPARE(r.Bitmap().format(), QImage::Format_BGR888);
     QVERIFY(vztest::maxChannelDiff(r.Bitmap(), QImage(cmyk)) <= 2);
+    const QImage cmyk32 = decodeJpeg(fileBytes(cmyk), nullptr, QImage::Format_RGB32);
+    QCOMPARE(cmyk32.format(), QImage::Format_RGB32);
+    QVERIFY(vztest::maxChannelDiff(cmyk32, QImage(cmyk)) <= 2);
 
     // Progressive JPEGs decode; only an absurd number of scans is refused.
     r.Load(box.write(QStringLiteral("progressive.jpg"), manyScansJpeg(20)));
