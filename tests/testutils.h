@@ -44,6 +44,28 @@ inline QString testDataDir()
     return !d.isEmpty() && QDir(d).exists() ? QDir(d).absolutePath() + QLatin1Char('/') : QString();
 }
 
+// The folder of the shared sample metafiles (with a trailing slash), or empty
+// when absent.
+inline QString sampleMetafileDir()
+{
+    const QString d = testDataDir();
+    return d.isEmpty() || !QDir(d + QStringLiteral("metafiles")).exists() ? QString() : d + QStringLiteral("metafiles/");
+}
+
+// One data row per sample metafile (WMF and EMF), in name order, in a column
+// "path"; skips the test when the samples are absent.
+#define VZ_SAMPLE_METAFILE_ROWS()                                                                                    \
+    do {                                                                                                             \
+        QTest::addColumn<QString>("path");                                                                           \
+        const QString dir_ = vztest::sampleMetafileDir();                                                            \
+        if (dir_.isEmpty())                                                                                          \
+            QSKIP("the shared sample metafiles are not present");                                                    \
+        QStringList files_ = QDir(dir_).entryList({QStringLiteral("*.wmf"), QStringLiteral("*.emf")}, QDir::Files); \
+        files_.sort();                                                                                               \
+        for (const QString &f : files_)                                                                              \
+            QTest::newRow(qPrintable(f)) << dir_ + f;                                                                \
+    } while (false)
+
 // Largest per-channel difference between two images of the same size, or
 // 256 when the sizes differ.
 inline int maxChannelDiff(const QImage &a, const QImage &b)

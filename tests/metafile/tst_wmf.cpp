@@ -10,7 +10,6 @@
 #include "metafile/Placeable.h"
 #include "metafile/WmfPlayer.h"
 
-#include <QDirIterator>
 #include <QPainter>
 
 #include <cstring>
@@ -52,12 +51,6 @@ bool near(QRgb a, QRgb b, int tol = 40)
 QString hex(QRgb c)
 {
     return QString::number(c & 0xFFFFFF, 16);
-}
-
-QString sampleDir()
-{
-    const QString d = vztest::testDataDir();
-    return d.isEmpty() || !QDir(d + QStringLiteral("metafiles")).exists() ? QString() : d + QStringLiteral("metafiles/");
 }
 
 } // namespace
@@ -607,17 +600,7 @@ void TestWmf::enhancedRule()
 
 void TestWmf::realFilesDraw_data()
 {
-    QTest::addColumn<QString>("path");
-    const QString dir = sampleDir();
-    if (dir.isEmpty())
-        QSKIP("the shared sample metafiles are not present");
-    QDirIterator it(dir, {QStringLiteral("*.wmf"), QStringLiteral("*.emf")}, QDir::Files);
-    QStringList files;
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    for (const QString &f : files)
-        QTest::newRow(qPrintable(QFileInfo(f).fileName())) << f;
+    VZ_SAMPLE_METAFILE_ROWS();
 }
 
 void TestWmf::realFilesDraw()
@@ -640,7 +623,7 @@ void TestWmf::matchesIndependentReader_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<double>("allowed"); // share of pixels that may differ clearly
-    if (sampleDir().isEmpty())
+    if (vztest::sampleMetafileDir().isEmpty())
         QSKIP("the shared sample metafiles are not present");
     QTest::newRow("ant") << "ant" << 0.02;
     QTest::newRow("2doorvan") << "2doorvan" << 0.03;
@@ -658,7 +641,7 @@ void TestWmf::matchesIndependentReader()
     // References drawn once by ImageMagick (libwmf) at low resolution.
     const QImage ref(QStringLiteral(VZ_SOURCE_DIR "/tests/metafile/data/%1.png").arg(name));
     QVERIFY(!ref.isNull());
-    const vz::Picture pic = vz::Picture::fromFile(sampleDir() + name + QStringLiteral(".wmf"));
+    const vz::Picture pic = vz::Picture::fromFile(vztest::sampleMetafileDir() + name + QStringLiteral(".wmf"));
     const QImage mine = pic.render(ref.size());
     // Readers frame some files differently (libwmf fits the drawing where
     // the header's box says otherwise), so the drawings are compared within
@@ -676,7 +659,7 @@ void TestWmf::matchesIndependentReader()
 
 void TestWmf::emfMapModesAgree()
 {
-    const QString dir = sampleDir();
+    const QString dir = vztest::sampleMetafileDir();
     if (dir.isEmpty())
         QSKIP("the shared sample metafiles are not present");
     // The same drawing made in anisotropic and in HIMETRIC mapping.

@@ -9,7 +9,6 @@
 #include "metafile/WmfGenerator.h"
 #include "metafile/WmfPlayer.h"
 
-#include <QDirIterator>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
@@ -132,12 +131,6 @@ Census census(const QByteArray &wmf)
     return c;
 }
 
-QString sampleDir()
-{
-    const QString d = vztest::testDataDir();
-    return d.isEmpty() || !QDir(d + QStringLiteral("metafiles")).exists() ? QString() : d + QStringLiteral("metafiles/");
-}
-
 } // namespace
 
 class TestWmfGenerator : public QObject
@@ -249,17 +242,7 @@ void TestWmfGenerator::lettersIntoOneMetafile()
 
 void TestWmfGenerator::realFilesReplay_data()
 {
-    QTest::addColumn<QString>("path");
-    const QString dir = sampleDir();
-    if (dir.isEmpty())
-        QSKIP("the shared sample metafiles are not present");
-    QDirIterator it(dir, {QStringLiteral("*.wmf"), QStringLiteral("*.emf")}, QDir::Files);
-    QStringList files;
-    while (it.hasNext())
-        files << it.next();
-    files.sort();
-    for (const QString &f : files)
-        QTest::newRow(qPrintable(QFileInfo(f).fileName())) << f;
+    VZ_SAMPLE_METAFILE_ROWS();
 }
 
 void TestWmfGenerator::realFilesReplay()
