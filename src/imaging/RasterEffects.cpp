@@ -177,11 +177,16 @@ void forEachRgbRow(QImage &image, const Layout &l, const Kernel &kernel)
     }
 }
 
-// Runs a pixel step over a row: four pixels at a time where the processor
-// allows, the last ones through a small buffer.
+// Runs a pixel step over a row: eight pixels at a time with AVX2 where it is
+// used, else four at a time where the processor allows, the last ones
+// through a small buffer.
 template<class Step>
 void runRow(uint32_t *px, int n, const Step &step)
 {
+#ifdef VZ_HAVE_AVX2
+    if (g_wideSimd)
+        return step.wide(px, n);
+#endif
 #ifdef VZ_SSE2
     int x = 0;
     for (; x + 4 <= n; x += 4) {
@@ -342,6 +347,9 @@ struct HueStep
     VZ_ALWAYS_INLINE __m128i operator()(__m128i p) const { return hueFour(p, shift4); }
 #endif
     uint32_t operator()(uint32_t p) const { return hueOne(p, shift); }
+#ifdef VZ_HAVE_AVX2
+    void wide(uint32_t *px, int n) const { simd::hueAvx2(px, n, shift); }
+#endif
 };
 
 struct SaturationStep
@@ -359,6 +367,9 @@ struct SaturationStep
     VZ_ALWAYS_INLINE __m128i operator()(__m128i p) const { return saturationFour(p, k4); }
 #endif
     uint32_t operator()(uint32_t p) const { return saturationOne(p, k); }
+#ifdef VZ_HAVE_AVX2
+    void wide(uint32_t *px, int n) const { simd::saturationAvx2(px, n, k); }
+#endif
 };
 
 // ---- sharpen --------------------------------------------------------------
@@ -634,13 +645,7 @@ void changeHue(QImage &image, int angle)
         return;
     const float shift = float(((angle % 360) + 360) % 360) / 60.0f; // in sectors, 0..6
     const HueStep step(shift);
-    forEachRgbRow(image, l, [&](uint32_t *px, int n) {
-#ifdef VZ_HAVE_AVX2
-        if (g_wideSimd)
-            return simd::hueAvx2(px, n, shift);
-#endif
-        runRow(px, n, step);
-    });
+    forEachRgbRow(image, l, [&](uint32_t *px, int n) { runRow(px, n, step); });
 }
 
 void changeSaturation(QImage &image, int value)
@@ -651,13 +656,7 @@ void changeSaturation(QImage &image, int value)
         return;
     const float k = float(1000 + value) / 1000.0f;
     const SaturationStep step(k);
-    forEachRgbRow(image, l, [&](uint32_t *px, int n) {
-#ifdef VZ_HAVE_AVX2
-        if (g_wideSimd)
-            return simd::saturationAvx2(px, n, k);
-#endif
-        runRow(px, n, step);
-    });
+    forEachRgbRow(image, l, [&](uint32_t *px, int n) { runRow(px, n, step); });
 }
 
 void changeIntensity(QImage &image, int value)
