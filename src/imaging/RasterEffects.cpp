@@ -123,23 +123,27 @@ void applyTable(QImage &image, const std::array<uint8_t, 256> &table)
     }
 }
 
-// Three-byte pixels to 0xffRRGGBB words and back.
+// Three-byte pixels to 0xffRRGGBB words and back. The plain loops read and
+// write four bytes per pixel, reaching one byte into the next pixel, which the
+// next step reads or writes again; the last pixel goes byte by byte.
 void widen24(const uint8_t *src, uint32_t *dst, int n, bool bgr)
 {
 #ifdef VZ_HAVE_AVX2
     if (g_wideSimd)
         return simd::widen24Avx2(src, dst, n, bgr);
 #endif
-    // Four-byte reads, one byte past each pixel but the last.
-    for (int x = 0; x + 1 < n; ++x) {
-        const uint8_t *p = src + 3 * x;
-        dst[x] = 0xff000000u | (bgr ? qFromLittleEndian<uint32_t>(p) & 0xffffffu : qFromBigEndian<uint32_t>(p) >> 8);
+    if (n <= 0)
+        return;
+    if (bgr) {
+        for (int x = 0; x + 1 < n; ++x)
+            dst[x] = 0xff000000u | (qFromLittleEndian<uint32_t>(src + 3 * x) & 0xffffffu);
+    } else {
+        for (int x = 0; x + 1 < n; ++x)
+            dst[x] = 0xff000000u | qFromBigEndian<uint32_t>(src + 3 * x) >> 8;
     }
-    if (n > 0) {
-        const uint8_t *p = src + 3 * (n - 1);
-        const uint32_t r = bgr ? p[2] : p[0], b = bgr ? p[0] : p[2];
-        dst[n - 1] = 0xff000000u | r << 16 | uint32_t(p[1]) << 8 | b;
-    }
+    const uint8_t *p = src + 3 * (n - 1);
+    const uint32_t r = bgr ? p[2] : p[0], b = bgr ? p[0] : p[2];
+    dst[n - 1] = 0xff000000u | r << 16 | uint32_t(p[1]) << 8 | b;
 }
 
 void narrow24(const uint32_t *src, uint8_t *dst, int n, bool bgr)
@@ -148,13 +152,20 @@ void narrow24(const uint32_t *src, uint8_t *dst, int n, bool bgr)
     if (g_wideSimd)
         return simd::narrow24Avx2(src, dst, n, bgr);
 #endif
-    for (int x = 0; x < n; ++x) {
-        const uint32_t v = src[x];
-        uint8_t *p = dst + 3 * x;
-        p[bgr ? 2 : 0] = uint8_t(v >> 16);
-        p[1] = uint8_t(v >> 8);
-        p[bgr ? 0 : 2] = uint8_t(v);
+    if (n <= 0)
+        return;
+    if (bgr) {
+        for (int x = 0; x + 1 < n; ++x)
+            qToLittleEndian<uint32_t>(src[x], dst + 3 * x);
+    } else {
+        for (int x = 0; x + 1 < n; ++x)
+            qToBigEndian<uint32_t>(src[x] << 8, dst + 3 * x);
     }
+    const uint32_t v = src[n - 1];
+    uint8_t *p = dst + 3 * (n - 1);
+    p[bgr ? 2 : 0] = uint8_t(v >> 16);
+    p[1] = uint8_t(v >> 8);
+    p[bgr ? 0 : 2] = uint8_t(v);
 }
 
 // Hue and saturation work on pixels as 0xffRRGGBB words; a three-byte row is
