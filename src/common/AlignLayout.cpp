@@ -40,8 +40,23 @@ int AlignLayout::anchorsOf(const QWidget *w)
     return AnchorsDefault;
 }
 
+int impliedAnchors(Align align)
+{
+    switch (align) {
+    case Align::Top: return AnchorLeft | AnchorTop | AnchorRight;
+    case Align::Bottom: return AnchorLeft | AnchorBottom | AnchorRight;
+    case Align::Left: return AnchorLeft | AnchorTop | AnchorBottom;
+    case Align::Right: return AnchorRight | AnchorTop | AnchorBottom;
+    case Align::Client: return AnchorsAll;
+    case Align::None: break;
+    }
+    return AnchorsDefault;
+}
+
 void AlignLayout::addWidget(QWidget *w, Align align, const QRect &design, int anchors)
 {
+    if (anchors == AnchorsImplied)
+        anchors = impliedAnchors(align);
     if (parentWidget() && w->parentWidget() != parentWidget())
         w->setParent(parentWidget());
     Spec s;

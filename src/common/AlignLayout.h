@@ -14,6 +14,11 @@ enum class Align { None, Top, Bottom, Left, Right, Client };
 enum Anchor { AnchorLeft = 1, AnchorTop = 2, AnchorRight = 4, AnchorBottom = 8 };
 constexpr int AnchorsDefault = AnchorLeft | AnchorTop;
 constexpr int AnchorsAll = AnchorLeft | AnchorTop | AnchorRight | AnchorBottom;
+// Asks addWidget for the anchors the alignment implies: a free control gets
+// AnchorsDefault; an aligned one its own edge and the two sides along it
+// (top: left, top, right), a client one all four.
+constexpr int AnchorsImplied = -1;
+int impliedAnchors(Align align);
 
 class AlignLayout : public QLayout
 {
@@ -25,7 +30,7 @@ public:
     // Adds `w` (reparented to the layout's widget). For Left/Right only the
     // rectangle's width counts, for Top/Bottom its height; for None the whole
     // rectangle, taken relative to the parent's current size.
-    void addWidget(QWidget *w, Align align, const QRect &design = QRect(), int anchors = AnchorsDefault);
+    void addWidget(QWidget *w, Align align, const QRect &design = QRect(), int anchors = AnchorsImplied);
 
     struct Spec
     {

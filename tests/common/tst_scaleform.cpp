@@ -15,6 +15,8 @@ private Q_SLOTS:
     void scalesTree_data();
     void scalesTree();
     void alignLayoutPlacesAndAnchors();
+    void alignedControlsTakeImpliedAnchors_data();
+    void alignedControlsTakeImpliedAnchors();
     void collapsiblePanel();
 };
 
@@ -102,6 +104,50 @@ void TestScaleForm::alignLayoutPlacesAndAnchors()
     right->hide();
     l->setGeometry(w.rect());
     QCOMPARE(bottom->geometry(), QRect(0, 140, 300, 10));
+}
+
+void TestScaleForm::alignedControlsTakeImpliedAnchors_data()
+{
+    QTest::addColumn<int>("align");
+    QTest::addColumn<int>("anchors"); // AnchorsImplied: none given
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("extent"); // width for left/right, height for top/bottom, after scaling
+    // A 400 x 300 window with a 121-high or 134-wide strip; 120 dpi makes it
+    // 500 x 375, 144 dpi 600 x 450.
+    QTest::newRow("bottom, 120") << int(Align::Bottom) << AnchorsImplied << 120 << 151;
+    QTest::newRow("bottom, 144") << int(Align::Bottom) << AnchorsImplied << 144 << 182;
+    QTest::newRow("top, 144") << int(Align::Top) << AnchorsImplied << 144 << 182;
+    QTest::newRow("right, 120") << int(Align::Right) << AnchorsImplied << 120 << 168;
+    QTest::newRow("left, 144") << int(Align::Left) << AnchorsImplied << 144 << 201;
+    // Anchored to the opposite side as well: it keeps the scaled distance
+    // from that side and stretches.
+    QTest::newRow("bottom anchored top") << int(Align::Bottom) << int(AnchorLeft | AnchorTop | AnchorBottom) << 120 << 57;
+    QTest::newRow("left anchored right") << int(Align::Left) << int(AnchorLeft | AnchorRight) << 120 << 42;
+}
+
+void TestScaleForm::alignedControlsTakeImpliedAnchors()
+{
+    QFETCH(int, align);
+    QFETCH(int, anchors);
+    QFETCH(int, dpi);
+    const Align a = Align(align);
+    const bool vertical = a == Align::Top || a == Align::Bottom;
+    QWidget window;
+    window.resize(400, 300);
+    auto *layout = new AlignLayout(&window);
+    auto *strip = new QWidget(&window);
+    layout->addWidget(strip, a, vertical ? QRect(0, 0, 0, 121) : QRect(0, 0, 134, 0), anchors);
+    auto *rest = new QWidget(&window);
+    layout->addWidget(rest, Align::Client);
+    layout->setGeometry(window.rect());
+    ScaleFormToScreen(&window, dpi);
+    QTEST(vertical ? strip->height() : strip->width(), "extent");
+    // It stays where its alignment puts it, and the client area keeps the rest.
+    const QRect r = strip->geometry();
+    QVERIFY(window.rect().contains(r));
+    QVERIFY(!rest->geometry().intersects(r));
+    QCOMPARE(vertical ? rest->height() + r.height() : rest->width() + r.width(),
+             vertical ? window.height() : window.width());
 }
 
 void TestScaleForm::collapsiblePanel()
