@@ -37,6 +37,22 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Replaces the file at `path` with one that opens but cannot be read, also
+// for root (who reads whatever the permissions say): a link to the process's
+// own memory file, whose first page is never mapped. False when the system
+// has no such file.
+inline bool makeUnreadable(const QString &path)
+{
+    QFile::remove(path);
+    if (!QFile::link(QStringLiteral("/proc/self/mem"), path))
+        return false;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return true;
+    f.readAll();
+    return f.error() != QFileDevice::NoError;
+}
+
 // The folder of shared real-world sample files, or empty when absent.
 inline QString testDataDir()
 {

@@ -1,5 +1,6 @@
 #include "imagesets/AlphabetList.h"
 
+#include "common/DataFiles.h"
 #include "common/NameValueFile.h"
 #include "common/ProgramFolder.h"
 #include "common/VzError.h"
@@ -18,8 +19,9 @@ namespace {
 void scanAlphabets(const QString &folderIn, QStringList &found)
 {
     const QString folder = withTrailingSlash(folderIn);
-    const QString setFile = folder + kAlphabetSetFile;
-    if (QFileInfo(setFile).isFile()) {
+    const QStringList setFiles = dataFilesNamed(folder, kAlphabetSetFile);
+    if (!setFiles.isEmpty()) {
+        const QString setFile = folder + setFiles.first();
         NameValueFile data;
         if (!data.load(setFile))
             throw FileError(QStringLiteral("Cannot open file \"%1\".").arg(setFile));
@@ -88,11 +90,9 @@ void FindFilesInTree(const QString &folderIn, const QString &extension, QStringL
     QDir dir(folder);
     if (!dir.exists())
         return;
-    dir.setNameFilters({QStringLiteral("*.") + extension});
-    dir.setFilter(QDir::Files | QDir::CaseSensitive);
-    dir.setSorting(QDir::Name);
-    for (const QString &name : dir.entryList())
-        result.append(folder + name);
+    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+        if (hasDataExtension(name, extension))
+            result.append(folder + name);
     for (const QString &sub : listSubfolders(folder))
         FindFilesInTree(folder + sub, extension, result);
 }

@@ -1,5 +1,6 @@
 #include "imagesets/LetterThumbnail.h"
 
+#include "common/DataFiles.h"
 #include "common/ProgramFolder.h"
 #include "common/Rounding.h"
 #include "common/VzError.h"
@@ -8,9 +9,28 @@
 #include "imaging/Picture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace vz {
+
+namespace {
+
+// The files of `folder` named "Images.catalog" in any case, the exact
+// spelling first.
+QStringList imagesCatalogNames(const QString &folder)
+{
+    QStringList found;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name)) {
+        if (name == kImagesCatalog)
+            found.prepend(name);
+        else if (name.compare(kImagesCatalog, Qt::CaseInsensitive) == 0)
+            found.append(name);
+    }
+    return found;
+}
+
+} // namespace
 
 QImage thumbnailSourceImage(const QString &path)
 {
@@ -59,7 +79,6 @@ void RebuildLetterCatalog(const QString &folderIn, ThumbnailData &table)
 {
     const QString folder = withTrailingSlash(folderIn);
     QDir dir(folder);
-    dir.setNameFilters({QStringLiteral("*.jpg")});
     dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
     dir.setSorting(QDir::Name);
     struct CloseTable
@@ -69,10 +88,24 @@ void RebuildLetterCatalog(const QString &folderIn, ThumbnailData &table)
     } closer{table};
     table.clear();
     for (const QString &name : dir.entryList()) {
+        if (!hasDataExtension(name, QStringLiteral("jpg")))
+            continue;
         const QByteArray bmp = bmp24Bytes(MakeLetterThumbnail(folder + name));
         table.appendThumbnail(name, name, bmp);
     }
-    table.saveToFile(folder + kImagesCatalog);
+    // The catalog is replaced under the name it already has, so a folder
+    // never ends up with two of them (the letter page would join both).
+    const QStringList existing = imagesCatalogNames(folder);
+    table.saveToFile(folder + (existing.isEmpty() ? kImagesCatalog : existing.first()));
+    for (qsizetype i = 1; i < existing.size(); ++i)
+        QFile::remove(folder + existing[i]);
+}
+
+QString imagesCatalogPath(const QString &folderIn)
+{
+    const QString folder = withTrailingSlash(folderIn);
+    const QStringList existing = imagesCatalogNames(folder);
+    return folder + (existing.isEmpty() ? kImagesCatalog : existing.first());
 }
 
 } // namespace vz

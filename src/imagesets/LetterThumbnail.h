@@ -26,11 +26,17 @@ QImage MakeLetterThumbnail(const QString &path, int side = kThumbnailSide);
 QImage makeThumbnailFromImage(const QImage &image, int side = kThumbnailSide);
 
 // Rebuilds "Images.catalog" (letter flavour) in `folder` from the folder's
-// JPEG files, using `table` as the work table (left empty afterwards). An
-// image that cannot be read stops the rebuild with FileError before the old
-// catalog is touched.
+// JPEG files (".jpg" in any case), using `table` as the work table (left
+// empty afterwards). An existing catalog of that name in any case
+// ("IMAGES.CATALOG") is the one replaced; further case variants are removed.
+// An image that cannot be read stops the rebuild with FileError before the
+// old catalog is touched.
 void RebuildLetterCatalog(const QString &folder, ThumbnailData &table);
 
 inline const QString kImagesCatalog = QStringLiteral("Images.catalog");
+
+// Where "Images.catalog" of `folder` is written: the existing catalog of
+// that name in any case, else folder + "Images.catalog".
+QString imagesCatalogPath(const QString &folder);
 
 } // namespace vz

@@ -1,5 +1,6 @@
 #include "imagesets/Letters.h"
 
+#include "common/DataFiles.h"
 #include "common/ProgramFolder.h"
 #include "common/SplitFields.h"
 #include "imagesets/CharacterMap.h"
@@ -33,14 +34,12 @@ QStringList letterFiles(const QString &folderIn)
     const QString folder = withTrailingSlash(folderIn);
     QDir dir(folder);
     dir.setFilter(QDir::Files | QDir::Hidden | QDir::System);
-    static const QStringList kinds = {QStringLiteral(".WMF"), QStringLiteral(".BMP"), QStringLiteral(".JPG"),
-                                      QStringLiteral(".GIF")};
+    static const QStringList kinds = {QStringLiteral("wmf"), QStringLiteral("bmp"), QStringLiteral("jpg"),
+                                      QStringLiteral("gif")};
     QStringList files;
-    for (const QString &name : dir.entryList()) {
-        const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-        if (dot >= 0 && kinds.contains(name.mid(dot).toUpper()))
+    for (const QString &name : dir.entryList())
+        if (std::any_of(kinds.begin(), kinds.end(), [&](const QString &k) { return hasDataExtension(name, k); }))
             files.append(folder + name);
-    }
     std::stable_sort(files.begin(), files.end(),
                      [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     return files;

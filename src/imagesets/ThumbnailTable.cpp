@@ -1,5 +1,6 @@
 #include "imagesets/ThumbnailTable.h"
 
+#include "common/DataFiles.h"
 #include "common/ProgramFolder.h"
 #include "common/VzError.h"
 #include "imagesets/AlphabetList.h"
@@ -199,13 +200,10 @@ QStringList clipartCatalogFiles(const QString &folder)
 QStringList letterCatalogFiles(const QString &folderIn)
 {
     const QString folder = withTrailingSlash(folderIn);
-    QDir dir(folder);
-    dir.setNameFilters({QStringLiteral("*.catalog")});
-    dir.setFilter(QDir::Files | QDir::CaseSensitive);
-    dir.setSorting(QDir::Name);
     QStringList files;
-    for (const QString &name : dir.entryList())
-        files.append(folder + name);
+    for (const QString &name : QDir(folder).entryList(QDir::Files, QDir::Name))
+        if (hasDataExtension(name, QStringLiteral("catalog")))
+            files.append(folder + name);
     return files;
 }
 

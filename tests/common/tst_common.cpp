@@ -1,3 +1,4 @@
+#include "common/DataFiles.h"
 #include "common/Fitting.h"
 #include "common/NameValueFile.h"
 #include "common/Rounding.h"
@@ -16,6 +17,8 @@ class TestCommon : public QObject
 private Q_SLOTS:
     void splitFields_data();
     void splitFields();
+    void dataFileNames_data();
+    void dataFileNames();
     void nameValue_data();
     void nameValue();
     void lineEndings();
@@ -26,6 +29,32 @@ private Q_SLOTS:
     void tempFilesAreRemoved();
     void atomicWriteKeepsOldFileOnFailure();
 };
+
+void TestCommon::dataFileNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<bool>("hasExtension");
+    QTest::addColumn<bool>("isSetFile"); // is "ImageSetData.qn"
+    QTest::newRow("exact") << "ImageSetData.qn" << "qn" << true << true;
+    QTest::newRow("extension upper case") << "ImageSetData.QN" << "qn" << true << true;
+    QTest::newRow("extension mixed case") << "ImageSetData.Qn" << "QN" << true << true;
+    QTest::newRow("name in another case") << "imagesetdata.qn" << "qn" << true << false;
+    QTest::newRow("longer name") << "MyImageSetData.qn" << "qn" << true << false;
+    QTest::newRow("no dot") << "ImageSetDataqn" << "qn" << false << false;
+    QTest::newRow("longer extension") << "ImageSetData.qnx" << "qn" << false << false;
+    QTest::newRow("catalog") << "Images.CATALOG" << "catalog" << true << false;
+    QTest::newRow("only the extension") << "catalog" << "catalog" << false << false;
+    QTest::newRow("dot and extension") << ".jpg" << "jpg" << true << false;
+}
+
+void TestCommon::dataFileNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, extension);
+    QTEST(hasDataExtension(name, extension), "hasExtension");
+    QTEST(isDataFileNamed(name, QStringLiteral("ImageSetData.qn")), "isSetFile");
+}
 
 void TestCommon::splitFields_data()
 {

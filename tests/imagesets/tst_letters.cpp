@@ -57,6 +57,8 @@ private Q_SLOTS:
     void mapOrderIsTextual();
     void pictureOnFirstUse();
     void rebuildCatalog();
+    void rebuildReplacesCatalogInAnyCase_data();
+    void rebuildReplacesCatalogInAnyCase();
     void rebuildStopsOnBadImage();
 };
 
@@ -225,6 +227,40 @@ void TestLetters::rebuildCatalog()
     QFile f(box.path(QStringLiteral("empty/Images.catalog")));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), ThumbnailData().headerBytes());
+}
+
+void TestLetters::rebuildReplacesCatalogInAnyCase_data()
+{
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("none") << QStringList{} << "Images.catalog";
+    QTest::newRow("upper case") << QStringList{"IMAGES.CATALOG"} << "IMAGES.CATALOG";
+    QTest::newRow("extension upper case") << QStringList{"Images.CATALOG"} << "Images.CATALOG";
+    QTest::newRow("two spellings, the exact one kept") << QStringList{"images.catalog", "Images.catalog"}
+                                                       << "Images.catalog";
+}
+
+void TestLetters::rebuildReplacesCatalogInAnyCase()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(QString, written);
+    vztest::Sandbox box;
+    box.write(QStringLiteral("abc/Bab_A.jpg"), pictureBytes("JPG"));
+    box.write(QStringLiteral("abc/Other.catalog"), ThumbnailData().headerBytes());
+    for (const QString &name : existing)
+        box.write(QStringLiteral("abc/") + name, "old");
+    ThumbnailData work;
+    RebuildLetterCatalog(box.path(QStringLiteral("abc")), work);
+    QStringList catalogs = QDir(box.path(QStringLiteral("abc"))).entryList({QStringLiteral("*.catalog")}, QDir::Files);
+    QStringList expected{QStringLiteral("Other.catalog"), written};
+    catalogs.sort();
+    expected.sort();
+    QCOMPARE(catalogs, expected);
+    // One letter, not one per spelling.
+    ThumbnailData t;
+    LoadLetterCatalogs(t, box.path(QStringLiteral("abc")));
+    QCOMPARE(t.count(), 1);
+    QCOMPARE(t.fileName(0), QStringLiteral("Bab_A.jpg"));
 }
 
 void TestLetters::rebuildStopsOnBadImage()

@@ -1,5 +1,6 @@
 #include "Command.h"
 
+#include "common/DataFiles.h"
 #include "common/NameValueFile.h"
 #include "common/ProgramFolder.h"
 #include "common/VzError.h"
@@ -143,13 +144,15 @@ int runBuild(QStringList args)
                                       QStringLiteral("gif"), QStringLiteral("wmf")};
     QStringList images;
     for (const QString &name : dir.entryList(QDir::Files))
-        if (kinds.contains(QFileInfo(name).suffix().toLower()))
+        if (std::any_of(kinds.begin(), kinds.end(), [&](const QString &k) { return vz::hasDataExtension(name, k); }))
             images.append(name);
     std::stable_sort(images.begin(), images.end(),
                      [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 
     const QList<vz::FieldDef> fields = vz::catalogFields(vz::CatalogFlavour::Clipart);
     const QString setName = fitText(set, fields[3].maxLength(), QStringLiteral("set name"), folder);
+    // An existing "IMAGES.CATALOG" is replaced rather than joined by a second one.
+    const QString catalog = vz::imagesCatalogPath(folder);
     vz::ThumbnailDataClip table;
     for (const QString &file : images) {
         const QString base = QFileInfo(file).completeBaseName();
@@ -176,8 +179,10 @@ int runBuild(QStringList args)
                               vz::bmp24Bytes(thumb), setName, fitLines(words, fields[4].maxLength()));
     }
     try {
-        table.saveToFile(folder + vz::kImagesCatalog);
-        if (dir.entryList({QStringLiteral("*.qn")}, QDir::Files).isEmpty()) {
+        table.saveToFile(catalog);
+        const QStringList files = dir.entryList(QDir::Files);
+        if (std::none_of(files.begin(), files.end(),
+                         [](const QString &f) { return vz::hasDataExtension(f, QStringLiteral("qn")); })) {
             const QString text = QStringLiteral("Name=%1\r\nDescription=\r\nSet=%2\r\n")
                                      .arg(category.isEmpty() ? set : category, setName);
             QFile qn(folder + set + QStringLiteral(".qn"));
@@ -188,7 +193,7 @@ int runBuild(QStringList args)
         err(e.message());
         return 1;
     }
-    out(QStringLiteral("%1: %2 records").arg(folder + vz::kImagesCatalog).arg(table.recordCount()));
+    out(QStringLiteral("%1: %2 records").arg(catalog).arg(table.recordCount()));
     return 0;
 }
 
