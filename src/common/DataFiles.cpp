@@ -1,6 +1,7 @@
 #include "common/DataFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace vz {
 
@@ -32,6 +33,15 @@ QStringList dataFilesNamed(const QString &folder, const QString &wanted)
             found.append(name);
     }
     return found;
+}
+
+bool VisitedFolders::enter(const QString &folder)
+{
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty() || m_seen.contains(real))
+        return false;
+    m_seen.insert(real);
+    return true;
 }
 
 } // namespace vz

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -19,5 +20,17 @@ bool isDataFileNamed(const QString &name, const QString &wanted);
 // The files of `folder` (hidden ones left out) that are the data file
 // `wanted`, the exact spelling first, then the others in listing order.
 QStringList dataFilesNamed(const QString &folder, const QString &wanted);
+
+// The set of real folders one walk has entered. enter() is true the first
+// time a folder (by its canonical path) is met and false when it is met
+// again through a link, or does not exist, so walks never loop.
+class VisitedFolders
+{
+public:
+    bool enter(const QString &folder);
+
+private:
+    QSet<QString> m_seen;
+};
 
 } // namespace vz

@@ -16,9 +16,12 @@ namespace vz {
 
 namespace {
 
-void scanAlphabets(const QString &folderIn, QStringList &found)
+void scanAlphabets(const QString &folderIn, QStringList &found, VisitedFolders &visited)
 {
     const QString folder = withTrailingSlash(folderIn);
+    // A link back up the tree would otherwise list its alphabets again and again.
+    if (!visited.enter(folder))
+        return;
     const QStringList setFiles = dataFilesNamed(folder, kAlphabetSetFile);
     if (!setFiles.isEmpty()) {
         const QString setFile = folder + setFiles.first();
@@ -30,7 +33,7 @@ void scanAlphabets(const QString &folderIn, QStringList &found)
             found.append(entry);
     }
     for (const QString &sub : listSubfolders(folder))
-        scanAlphabets(folder + sub, found);
+        scanAlphabets(folder + sub, found, visited);
 }
 
 } // namespace
@@ -69,8 +72,10 @@ QStringList listSubfolders(const QString &folder)
 void LoadAlphabetList(QStringList &list, const QString &treeFolder)
 {
     QStringList found;
-    if (QFileInfo(treeFolder).isDir())
-        scanAlphabets(treeFolder, found);
+    if (QFileInfo(treeFolder).isDir()) {
+        VisitedFolders visited;
+        scanAlphabets(treeFolder, found, visited);
+    }
 
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -84,17 +89,26 @@ void LoadAlphabetList(QStringList &list, const QString &treeFolder)
     list = sorted;
 }
 
-void FindFilesInTree(const QString &folderIn, const QString &extension, QStringList &result)
+namespace {
+
+void findFiles(const QString &folderIn, const QString &extension, QStringList &result, VisitedFolders &visited)
 {
     const QString folder = withTrailingSlash(folderIn);
-    QDir dir(folder);
-    if (!dir.exists())
+    if (!visited.enter(folder))
         return;
-    for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+    for (const QString &name : QDir(folder).entryList(QDir::Files, QDir::Name))
         if (hasDataExtension(name, extension))
             result.append(folder + name);
     for (const QString &sub : listSubfolders(folder))
-        FindFilesInTree(folder + sub, extension, result);
+        findFiles(folder + sub, extension, result, visited);
+}
+
+} // namespace
+
+void FindFilesInTree(const QString &folder, const QString &extension, QStringList &result)
+{
+    VisitedFolders visited;
+    findFiles(folder, extension, result, visited);
 }
 
 } // namespace vz

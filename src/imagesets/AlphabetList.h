@@ -10,7 +10,8 @@ inline const QString kAlphabetSetFile = QStringLiteral("ImageSetData.qn");
 
 // Scans `treeFolder` at any depth for alphabet folders (a set data file of
 // Version "2") and replaces `list` with their entries, sorted without regard
-// to case by the locale's collation, duplicates dropped. A missing tree gives
+// to case by the locale's collation, duplicates dropped. Each real folder is
+// scanned once, as by FindFilesInTree. A missing tree gives
 // an empty list. A set data file that cannot be read raises FileError and
 // leaves `list` untouched.
 void LoadAlphabetList(QStringList &list, const QString &treeFolder);
@@ -22,9 +23,11 @@ QString alphabetEntry(const QStringList &setDataLines, const QString &folder);
 // The fixed last entry of the alphabet list.
 QString moreAlphabetsEntry();
 
-// Appends the full path of every file named "*.<extension>" in `folder` and
-// its subfolders; a folder's own files come before its subfolders'. Hidden
-// files and folders are left out.
+// Appends the full path of every file named "*.<extension>" (the extension
+// in any case) in `folder` and its subfolders; a folder's own files come
+// before its subfolders'. Hidden files and folders are left out. Each real
+// folder is searched once: one reached again through a link is skipped, the
+// path met first in listing order is the one recorded.
 void FindFilesInTree(const QString &folder, const QString &extension, QStringList &result);
 
 // Sub-folders of `folder` in the order the program visits them (hidden ones

@@ -20,6 +20,7 @@ private Q_SLOTS:
     void unreadableSetFileStopsScan();
     void findFilesOwnBeforeSubfolders();
     void setFileExtensionInAnyCase();
+    void folderLinksVisitEachFolderOnce();
     void moreEntry();
     void characterMap_data();
     void characterMap();
@@ -150,6 +151,38 @@ void TestAlphabetList::setFileExtensionInAnyCase()
     for (const QString &e : list)
         names << SplitFields(e).value(0);
     QCOMPARE(names, (QStringList{"Both", "Upper"}));
+}
+
+void TestAlphabetList::folderLinksVisitEachFolderOnce()
+{
+    vztest::Sandbox box;
+    box.write("t/a/ImageSetData.qn", setFile("Alpha", "CA"));
+    box.write("t/a/b/ImageSetData.qn", setFile("Beta", "CA"));
+    box.write("t/a/b/x.catalog", "");
+    box.write("t/c/w.catalog", "");
+    box.write("outside/ImageSetData.qn", setFile("Gamma", "CA"));
+    box.write("outside/y.catalog", "");
+    box.write("elsewhere/z.catalog", "");
+    // Two links back up the tree, a second way into t/c, a folder and a file
+    // outside it.
+    QVERIFY(QFile::link("..", box.path("t/a/up")));
+    QVERIFY(QFile::link("../..", box.path("t/a/b/top")));
+    QVERIFY(QFile::link("../c", box.path("t/a/alias")));
+    QVERIFY(QFile::link(box.path("outside"), box.path("t/ext")));
+    QVERIFY(QFile::link(box.path("elsewhere/z.catalog"), box.path("t/link.catalog")));
+    const QString t = box.path("t/");
+
+    QStringList files;
+    FindFilesInTree(t, "catalog", files);
+    // t/c is met first as t/a/alias.
+    QCOMPARE(files, (QStringList{t + "link.catalog", t + "a/alias/w.catalog", t + "a/b/x.catalog", t + "ext/y.catalog"}));
+
+    QStringList list;
+    LoadAlphabetList(list, t);
+    QStringList folders;
+    for (const QString &e : list)
+        folders << SplitFields(e).value(2);
+    QCOMPARE(folders, (QStringList{t + "a/", t + "a/b/", t + "ext/"}));
 }
 
 void TestAlphabetList::moreEntry()
