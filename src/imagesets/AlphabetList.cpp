@@ -9,6 +9,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 
@@ -81,11 +82,18 @@ void LoadAlphabetList(QStringList &list, const QString &treeFolder)
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(found.begin(), found.end(),
                      [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    // An entry holds its folder, so only the same folder gives the same text;
+    // folders differing in case ("dupA", "dupa") are two folders here, and the
+    // collator, which ignores case, would take them for one.
     QStringList sorted;
     sorted.reserve(found.size());
-    for (const QString &e : found)
-        if (sorted.isEmpty() || collator.compare(sorted.last(), e) != 0)
-            sorted.append(e);
+    QSet<QString> seen;
+    for (const QString &e : found) {
+        if (seen.contains(e))
+            continue;
+        seen.insert(e);
+        sorted.append(e);
+    }
     list = sorted;
 }
 

@@ -10,7 +10,9 @@ inline const QString kAlphabetSetFile = QStringLiteral("ImageSetData.qn");
 
 // Scans `treeFolder` at any depth for alphabet folders (a set data file of
 // Version "2") and replaces `list` with their entries, sorted without regard
-// to case by the locale's collation, duplicates dropped. Each real folder is
+// to case by the locale's collation; an entry whose text equals one already
+// listed is dropped (texts compare exactly, as the file system compares the
+// folders they name). Each real folder is
 // scanned once, as by FindFilesInTree. A missing tree gives
 // an empty list. A set data file that cannot be read raises FileError and
 // leaves `list` untouched.

@@ -21,6 +21,7 @@ private Q_SLOTS:
     void findFilesOwnBeforeSubfolders();
     void setFileExtensionInAnyCase();
     void folderLinksVisitEachFolderOnce();
+    void foldersDifferingInCaseBothListed();
     void moreEntry();
     void characterMap_data();
     void characterMap();
@@ -183,6 +184,21 @@ void TestAlphabetList::folderLinksVisitEachFolderOnce()
     for (const QString &e : list)
         folders << SplitFields(e).value(2);
     QCOMPARE(folders, (QStringList{t + "a/", t + "a/b/", t + "ext/"}));
+}
+
+void TestAlphabetList::foldersDifferingInCaseBothListed()
+{
+    vztest::Sandbox box;
+    box.write("tree/dupA/ImageSetData.qn", setFile("Dup", "CA"));
+    box.write("tree/dupa/ImageSetData.qn", setFile("Dup", "CA"));
+    if (QDir(box.path("tree")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size() != 2)
+        QSKIP("this file system ignores case");
+    QStringList list;
+    LoadAlphabetList(list, box.path("tree"));
+    QCOMPARE(list.size(), 2);
+    QStringList folders{SplitFields(list[0]).value(2), SplitFields(list[1]).value(2)};
+    folders.sort();
+    QCOMPARE(folders, (QStringList{box.path("tree/dupA/"), box.path("tree/dupa/")}));
 }
 
 void TestAlphabetList::moreEntry()
