@@ -15,16 +15,24 @@ void VzApplication::reportError(const QString &text)
     dialogs::message(text, MsgIcon::Error, MsgButtons::OK);
 }
 
-bool VzApplication::notify(QObject *receiver, QEvent *event)
+bool runReported(const std::function<void()> &step)
 {
     try {
-        return QApplication::notify(receiver, event);
+        step();
+        return true;
     } catch (const VzError &e) {
-        reportError(e.message());
+        VzApplication::reportError(e.message());
     } catch (const std::exception &e) {
-        reportError(QString::fromLocal8Bit(e.what()));
+        VzApplication::reportError(QString::fromLocal8Bit(e.what()));
     }
     return false;
+}
+
+bool VzApplication::notify(QObject *receiver, QEvent *event)
+{
+    bool handled = false;
+    runReported([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }
 
 } // namespace vz

@@ -10,6 +10,7 @@
 #include "common/ProgramFolder.h"
 #include "common/ScaleForm.h"
 #include "common/Splitter.h"
+#include "common/VzApplication.h"
 #include "common/TempFile.h"
 #include "common/WaitCursor.h"
 #include "enhancements/EnhancementsPage.h"
@@ -312,39 +313,55 @@ void TfrmVZMain::buildBottomStrip(QWidget *strip)
 
 void TfrmVZMain::FormCreate(const QStringList &args)
 {
+    // Each step runs under the error report on its own: a failing step is
+    // reported and start-up goes on with the next, as events do later.
     m_state.mixLineCount = 1;
-    ScaleFormToScreen(this, screenDpiOf(this));
+    runReported([this] { ScaleFormToScreen(this, screenDpiOf(this)); });
     // The application message hook for enhancements comes with them.
-    qApp->installEventFilter(this);
+    runReported([this] { qApp->installEventFilter(this); });
 
-    const QCursor magnify = magnifyCursor();
-    for (QWidget *w : {static_cast<QWidget *>(m_clipartPage->mainImage()), m_clipartPage->panelImageInner(), m_alphabetPage->paintBox(),
-                       static_cast<QWidget *>(m_alphabetPage->scrollBox()), m_mixPage->paintBox(),
-                       static_cast<QWidget *>(m_clipPanel->imgTotebag())})
-        w->setCursor(magnify);
+    runReported([this] {
+        const QCursor magnify = magnifyCursor();
+        for (QWidget *w : {static_cast<QWidget *>(m_clipartPage->mainImage()), m_clipartPage->panelImageInner(),
+                           m_alphabetPage->paintBox(), static_cast<QWidget *>(m_alphabetPage->scrollBox()),
+                           m_mixPage->paintBox(), static_cast<QWidget *>(m_clipPanel->imgTotebag())})
+            w->setCursor(magnify);
+    });
 
     m_state.programFolder = programFolder();
-    const StartupSettings settings = readStartupSettings(args, m_state.programFolder);
-    m_state.imageFolder = settings.imageFolder;
-    setVersionText(settings.versionText);
+    m_state.imageFolder = m_state.programFolder;
+    runReported([this, &args] {
+        const StartupSettings settings = readStartupSettings(args, m_state.programFolder);
+        m_state.imageFolder = settings.imageFolder;
+        setVersionText(settings.versionText);
+    });
 
-    {
+    // A set data file that cannot be read leaves the list empty, without "More...".
+    runReported([this] {
         WaitCursor wait;
         m_alphabetPage->fillAlphabetList(m_state.programFolder + QStringLiteral("Alphabets/Color"));
-    }
+    });
 
-    if (!m_characters->load(m_state.programFolder + QStringLiteral("characters"))) {
+    // Whatever goes wrong with the map, the user sees the one message for it.
+    bool charactersLoaded = false;
+    try {
+        charactersLoaded = m_characters->load(m_state.programFolder + QStringLiteral("characters"));
+    } catch (const std::exception &) {
+        charactersLoaded = false;
+    }
+    if (!charactersLoaded) {
         dialogs::message(kCharactersMissingMessage, MsgIcon::Error, MsgButtons::OK, this);
         m_terminate = true;
     }
 
-    m_enhancements->scanEnhancements(m_state.programFolder + QStringLiteral("Enhancements/"));
-    m_alphabetPage->selectAndChoose(0);
+    runReported([this] { m_enhancements->scanEnhancements(m_state.programFolder + QStringLiteral("Enhancements/")); });
+    // Chooses nothing when the list stayed empty.
+    runReported([this] { m_alphabetPage->selectAndChoose(0); });
 }
 
 void TfrmVZMain::Timer1Timer()
 {
-    showMaximized();
+    runReported([this] { showMaximized(); });
     // The catalog update check comes with the catalog update.
     m_timer1->stop();
     // The quick tour and the tips come with the guidance pages.

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void startupUsesSettings();
     void charactersMissingEndsProgram_data();
     void charactersMissingEndsProgram();
+    void unreadableSetFileLeavesListEmpty();
     void windowLayout();
     void pageSwitching_data();
     void pageSwitching();
@@ -145,6 +146,28 @@ void TestMainWindow::charactersMissingEndsProgram()
     QCOMPARE(responder.messages(), QStringList{"File Missing - \"characters\". Reinstall program."});
     QCOMPARE(responder.requests().first().icon, MsgIcon::Error);
     QCOMPARE(responder.requests().first().buttons, MsgButtons::OK);
+}
+
+void TestMainWindow::unreadableSetFileLeavesListEmpty()
+{
+    if (!vztest::makeUnreadable(m_box->path("program/Alphabets/Color/Second/ImageSetData.qn")))
+        QSKIP("no way to make an unreadable file here");
+    DialogResponder responder;
+    TfrmVZMain w({"local"});
+    // The error is reported as any other, and start-up goes on.
+    QCOMPARE(responder.messages().size(), 1);
+    QVERIFY(responder.messages().first().contains("ImageSetData.qn"));
+    QCOMPARE(responder.requests().first().icon, MsgIcon::Error);
+    QVERIFY(!w.terminateRequested());
+    QVERIFY(w.characterMap().contains("65"));
+    // The list stays empty, without "More...", and nothing is chosen.
+    auto *list = w.findChild<QListWidget *>("ListAlpha");
+    QCOMPARE(list->count(), 0);
+    QCOMPARE(list->currentRow(), -1);
+    QCOMPARE(w.state().alphabetName, QString());
+    // The window works: the pages still switch.
+    w.findChild<QAbstractButton *>("btnClipart")->click();
+    QCOMPARE(w.mainPageName(), QString("VZClipart"));
 }
 
 void TestMainWindow::windowLayout()
