@@ -31,7 +31,10 @@ struct AppState
     QString clipartPath;         // the clip-art image last shown in MainImage
     QString clipartMetafilePath; // the last of those that was a metafile (copied from its file)
     QString clipartName;         // its name, also the preview window's caption
-    bool clipboardRecheck = false;
+    // Armed while the program is not the active one, which it is not before
+    // its first activation: a picture already on the system clipboard at
+    // start is taken then.
+    bool clipboardRecheck = true;
     bool updatePending = false;
     bool restarting = false;
 };

@@ -44,6 +44,7 @@ private Q_SLOTS:
     void togglesFollowPanels();
     void resizeReloadsAlphabet();
     void pictureFromAnotherProgram();
+    void pictureOnClipboardAtStart();
 
 private:
     QString registryFile() const { return registryFilePath(); }
@@ -381,6 +382,21 @@ void TestMainWindow::pictureFromAnotherProgram()
     QVERIFY(!w.state().clipboardRecheck);
     QVERIFY(copiedImageShown());
     QCOMPARE(thumb->picture().size(), QSize(40, 20));
+}
+
+void TestMainWindow::pictureOnClipboardAtStart()
+{
+    QImage picture(30, 50, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QGuiApplication::clipboard()->setImage(picture);
+    TfrmVZMain w({"local"});
+    QVERIFY(w.state().clipboardRecheck);
+    // The first activation takes it, with no switch away and back.
+    Q_EMIT qApp->applicationStateChanged(Qt::ApplicationActive);
+    QVERIFY(!w.state().clipboardRecheck);
+    QVERIFY(copiedImageShown());
+    QCOMPARE(w.clipboardPanel()->imgWidowClip()->picture().size(), QSize(30, 50));
+    QGuiApplication::clipboard()->clear();
 }
 
 QTEST_MAIN(TestMainWindow)
