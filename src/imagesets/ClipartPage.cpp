@@ -27,6 +27,9 @@ namespace vz {
 
 namespace {
 
+// Item data of a category: its folder.
+constexpr int kFolderRole = Qt::UserRole + 1;
+
 bool isMetafileName(const QString &path)
 {
     const QString ext = QFileInfo(path).suffix().toUpper();
@@ -180,11 +183,15 @@ QStringList ClipartPage::searchWords() const
 void ClipartPage::openTree(bool blackAndWhite)
 {
     const QString tree = m_state.programFolder + (blackAndWhite ? QStringLiteral("Images/BW") : QStringLiteral("Images/Color"));
-    const QStringList entries = scanClipartTree(tree, m_setFolders);
+    QStringList folders;
+    const QStringList entries = scanClipartTree(tree, m_setFolders, &folders);
     m_list->clear();
-    for (const QString &e : entries) {
-        auto *item = new QListWidgetItem(e.section(QLatin1Char('='), 0, 0), m_list);
-        item->setData(Qt::UserRole, e);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        auto *item = new QListWidgetItem(entries[i].section(QLatin1Char('='), 0, 0), m_list);
+        item->setData(Qt::UserRole, entries[i]);
+        // The folder is kept on its own: read back from the entry it would
+        // keep the "=" of an empty description.
+        item->setData(kFolderRole, folders.value(i));
     }
 }
 
@@ -244,7 +251,7 @@ void ClipartPage::GetClipart()
     m_grid->setCount(0);
     WaitCursor wait;
     const QListWidgetItem *item = m_list->currentItem();
-    const QString folder = item ? categoryFolder(item->data(Qt::UserRole).toString()) : QString();
+    const QString folder = item ? item->data(kFolderRole).toString() : QString();
     LoadClipartCatalogs(m_table, folder);
     m_table.setSearch(m_table.query(), false);
     m_search->clear();

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <vector>
 
 namespace vz {
 
@@ -28,26 +29,40 @@ QString SetFolderMap::folderOf(const QString &set) const
     return QString();
 }
 
-QStringList scanClipartTree(const QString &tree, SetFolderMap &map)
+QStringList scanClipartTree(const QString &tree, SetFolderMap &map, QStringList *folders)
 {
     QStringList setFiles;
     FindFilesInTree(tree, QStringLiteral("qn"), setFiles);
-    QStringList categories;
+    struct Category
+    {
+        QString entry;
+        QString folder;
+    };
+    std::vector<Category> categories;
     for (const QString &path : setFiles) {
         NameValueFile data;
         if (!data.load(path))
             throw FileError(QStringLiteral("Cannot open file \"%1\".").arg(path));
         const QString folder = withTrailingSlash(QFileInfo(path).path());
         map.append(data.value(QStringLiteral("Set")), folder);
-        categories.append(data.value(QStringLiteral("Name")) + QLatin1Char('=') + folder + QLatin1Char('=')
-                          + data.value(QStringLiteral("Description")));
+        categories.push_back({data.value(QStringLiteral("Name")) + QLatin1Char('=') + folder + QLatin1Char('=')
+                                  + data.value(QStringLiteral("Description")),
+                              folder});
     }
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(categories.begin(), categories.end(),
-                     [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
-    categories.append(QStringLiteral("Everything=") + withTrailingSlash(tree));
-    return categories;
+                     [&](const Category &a, const Category &b) { return collator.compare(a.entry, b.entry) < 0; });
+    categories.push_back({QStringLiteral("Everything=") + withTrailingSlash(tree), withTrailingSlash(tree)});
+    QStringList entries;
+    if (folders)
+        folders->clear();
+    for (const Category &c : categories) {
+        entries.append(c.entry);
+        if (folders)
+            folders->append(c.folder);
+    }
+    return entries;
 }
 
 QString categoryFolder(const QString &entry)

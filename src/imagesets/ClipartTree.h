@@ -23,8 +23,10 @@ private:
 // Scans a clip-art tree ("Images/Color" or "Images/BW") for set data files
 // (".qn"): appends their sets to `map` and returns the category entries
 // "Name=folder/=Description", sorted, followed by "Everything=" and the tree
-// folder. Raises FileError when a set data file cannot be read.
-QStringList scanClipartTree(const QString &tree, SetFolderMap &map);
+// folder. Raises FileError when a set data file cannot be read. `folders`,
+// when given, receives each entry's folder: an entry whose Description is
+// empty ends in "=", which then stays part of its folder field.
+QStringList scanClipartTree(const QString &tree, SetFolderMap &map, QStringList *folders = nullptr);
 
 // The folder part of a category entry.
 QString categoryFolder(const QString &entry);

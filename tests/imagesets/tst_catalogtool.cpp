@@ -25,6 +25,8 @@ class TestCatalogTool : public QObject
 private Q_SLOTS:
     void initTestCase();
     void buildAndDump();
+    void buildSetDataFile_data();
+    void buildSetDataFile();
     void dumpEscapesAndJoins();
     void thumbnailCommand();
     void lettersCommand();
@@ -77,7 +79,7 @@ void TestCatalogTool::buildAndDump()
     QVERIFY(m_err.contains("longer than 40"));
     QFile qn(box.path("set/Farm.qn"));
     QVERIFY(qn.open(QIODevice::ReadOnly));
-    QCOMPARE(qn.readAll(), QByteArray("Name=On the farm\r\nDescription=\r\nSet=Farm\r\n"));
+    QCOMPARE(qn.readAll(), QByteArray("Name=On the farm\r\nDescription=On the farm\r\nSet=Farm\r\n"));
 
     QStringList lines = run({"catalog", "dump", box.path("set/Images.catalog")});
     if (withMetafile)
@@ -92,6 +94,47 @@ void TestCatalogTool::buildAndDump()
     run({"catalog", "build", box.path("set"), "--set", "Other"});
     QVERIFY(!QFile::exists(box.path("set/Other.qn")));
     run({"catalog", "build", box.path("set")}, 2);
+}
+
+void TestCatalogTool::buildSetDataFile_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("existing"); // a set data file already there, or empty
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("written"); // the new Farm.qn, empty: none
+    QTest::newRow("set name only") << QStringList{"--set", "Farm"} << "" << 0
+                                   << QByteArray("Name=Farm\r\nDescription=Farm\r\nSet=Farm\r\n");
+    QTest::newRow("description given") << QStringList{"--set", "Farm", "--category", "Barn", "--description", "Big red"}
+                                       << "" << 0 << QByteArray("Name=Barn\r\nDescription=Big red\r\nSet=Farm\r\n");
+    QTest::newRow("= in the category") << QStringList{"--set", "Farm", "--category", "a=b"} << "" << 2 << QByteArray();
+    QTest::newRow("= in the description") << QStringList{"--set", "Farm", "--description", "x="} << "" << 2
+                                          << QByteArray();
+    QTest::newRow("= in the set") << QStringList{"--set", "F=m"} << "" << 2 << QByteArray();
+    // A set data file from Windows is one already.
+    QTest::newRow("existing X.QN") << QStringList{"--set", "Farm"} << "X.QN" << 0 << QByteArray();
+}
+
+void TestCatalogTool::buildSetDataFile()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, existing);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, written);
+    vztest::Sandbox box;
+    box.write("set/a.bmp", bmp(QSize(10, 10)));
+    if (!existing.isEmpty())
+        box.write("set/" + existing, "Name=Theirs\r\n");
+    run(QStringList{"catalog", "build", box.path("set")} + options, exitCode);
+    if (exitCode != 0) {
+        QVERIFY(m_err.contains("must not contain \"=\""));
+        QVERIFY(!QFile::exists(box.path("set/Images.catalog")));
+    }
+    QFile qn(box.path("set/Farm.qn"));
+    QCOMPARE(qn.exists(), !written.isEmpty());
+    if (!written.isEmpty()) {
+        QVERIFY(qn.open(QIODevice::ReadOnly));
+        QCOMPARE(qn.readAll(), written);
+    }
 }
 
 void TestCatalogTool::dumpEscapesAndJoins()

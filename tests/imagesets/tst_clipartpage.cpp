@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 
 using namespace vz;
 
@@ -69,6 +70,8 @@ private Q_SLOTS:
     void showImageAndStatus();
     void unreadableImageKeepsPicture();
     void search();
+    void setBuiltByTheToolShows_data();
+    void setBuiltByTheToolShows();
 
 private:
     std::unique_ptr<vztest::Sandbox> m_box;
@@ -265,6 +268,42 @@ void TestClipartPage::search()
     QCOMPARE(page()->searchCaption(), QString());
     QVERIFY(page()->mainImage()->isEmpty());
     QVERIFY(responder.messages().isEmpty());
+}
+
+void TestClipartPage::setBuiltByTheToolShows_data()
+{
+    QTest::addColumn<QByteArray>("setFile"); // empty: the tool writes it
+    QTest::newRow("set data file by the tool") << QByteArray();
+    // Another maker's set whose category entry ends in "=".
+    QTest::newRow("empty description") << QByteArray("Name=On the farm\r\nDescription=\r\nSet=Farm\r\n");
+}
+
+void TestClipartPage::setBuiltByTheToolShows()
+{
+    QFETCH(QByteArray, setFile);
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR) + "/vztool";
+    if (!QFile::exists(tool))
+        QSKIP("vztool not built");
+    const QString farm = "program/Images/Color/Farm/";
+    m_box->write(farm + "cow.bmp", bmpBytes(Qt::black, QSize(90, 60)));
+    m_box->write(farm + "pig.bmp", bmpBytes(Qt::magenta, QSize(40, 40)));
+    if (!setFile.isEmpty())
+        m_box->write(farm + "farm.qn", setFile);
+    QProcess p;
+    p.start(tool, {"catalog", "build", m_box->path(farm), "--set", "Farm", "--category", "On the farm"});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+
+    click("btnClipart");
+    QListWidget *list = page()->categories();
+    const QList<QListWidgetItem *> found = list->findItems("On the farm", Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+    QCOMPARE(page()->table().count(), 2);
+    clickCell(0, 0);
+    QCOMPARE(page()->statusText(), QString("cow"));
+    QCOMPARE(page()->mainImage()->picture().size(), QSize(90, 60));
+    QCOMPARE(m_window->state().clipartPath, m_box->path(farm + "cow.bmp"));
 }
 
 QTEST_MAIN(TestClipartPage)

@@ -116,13 +116,15 @@ QString fitLines(const QStringList &lines, int max)
 
 int runBuild(QStringList args)
 {
-    QString set, category;
+    QString set, category, description;
     QString folder;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--set") && i + 1 < args.size())
             set = args[++i];
         else if (args[i] == QLatin1String("--category") && i + 1 < args.size())
             category = args[++i];
+        else if (args[i] == QLatin1String("--description") && i + 1 < args.size())
+            description = args[++i];
         else if (folder.isEmpty() && !args[i].startsWith(QLatin1String("--")))
             folder = args[i];
         else {
@@ -131,9 +133,23 @@ int runBuild(QStringList args)
         }
     }
     if (folder.isEmpty() || set.isEmpty()) {
-        err(QStringLiteral("usage: vztool catalog build FOLDER --set NAME [--category TEXT]"));
+        err(QStringLiteral("usage: vztool catalog build FOLDER --set NAME [--category TEXT] [--description TEXT]"));
         return 2;
     }
+    // The values end up in entries whose fields are joined by "=".
+    const QList<std::pair<const char *, QString>> values = {
+        {"--set", set}, {"--category", category}, {"--description", description}};
+    for (const auto &[option, value] : values) {
+        if (value.contains(QLatin1Char('='))) {
+            err(QStringLiteral("%1 must not contain \"=\": %2").arg(QLatin1String(option), value));
+            return 2;
+        }
+    }
+    if (category.isEmpty())
+        category = set;
+    // An empty description would leave the category entry ending in "=".
+    if (description.isEmpty())
+        description = category;
     folder = vz::withTrailingSlash(folder);
     QDir dir(folder);
     if (!dir.exists()) {
@@ -183,8 +199,8 @@ int runBuild(QStringList args)
         const QStringList files = dir.entryList(QDir::Files);
         if (std::none_of(files.begin(), files.end(),
                          [](const QString &f) { return vz::hasDataExtension(f, QStringLiteral("qn")); })) {
-            const QString text = QStringLiteral("Name=%1\r\nDescription=\r\nSet=%2\r\n")
-                                     .arg(category.isEmpty() ? set : category, setName);
+            const QString text =
+                QStringLiteral("Name=%1\r\nDescription=%2\r\nSet=%3\r\n").arg(category, description, setName);
             QFile qn(folder + set + QStringLiteral(".qn"));
             if (!qn.open(QIODevice::WriteOnly) || qn.write(text.toUtf8()) < 0)
                 throw vz::FileError(QStringLiteral("Cannot create file \"%1\".").arg(qn.fileName()));
@@ -212,7 +228,7 @@ int runCatalog(const QStringList &args)
 
 Registration reg({QStringLiteral("catalog"),
                   QStringLiteral("catalog dump FILE... [--sorted] | catalog letters FOLDER | "
-                                 "catalog build FOLDER --set NAME [--category TEXT]"),
+                                 "catalog build FOLDER --set NAME [--category TEXT] [--description TEXT]"),
                   QStringLiteral("print joined catalogs as TAB-separated lines; rebuild a letter catalog from "
                                  "JPEGs; write a clip-art catalog for a folder of images"),
                   runCatalog});
