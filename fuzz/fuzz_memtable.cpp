@@ -20,14 +20,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     (void)clip.count();
     (void)clip.searchWords();
 
-    // The same bytes cut in two and joined as two catalogs of each flavour.
+    // The same bytes cut in three and read as joined catalogs of each flavour.
     const qsizetype cut = size > 0 ? qsizetype(data[0]) * qsizetype(size) / 256 : 0;
-    const QList<QByteArray> parts = {bytes.left(cut), bytes.mid(cut)};
+    const QList<QByteArray> parts = {bytes.left(cut), bytes.mid(cut), bytes.mid(cut / 2)};
     vz::ThumbnailData letters;
-    letters.loadFromBytes(vz::joinCatalogBytes(parts, vz::catalogHeaderSize(vz::CatalogFlavour::Letters)));
+    letters.loadCatalogParts(parts);
     if (letters.count() > 0)
         (void)letters.thumbnail(0);
-    clip.loadFromBytes(vz::joinCatalogBytes(parts, vz::catalogHeaderSize(vz::CatalogFlavour::Clipart)));
+    clip.loadCatalogParts(parts);
+    if (clip.count() > 0)
+        (void)clip.thumbnail(clip.count() - 1);
 
     // A table of every fixed kind, as the tips and tour files use them.
     vz::MemTable generic({vz::FieldDef::text(QStringLiteral("Name"), 75),

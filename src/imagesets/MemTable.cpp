@@ -60,13 +60,6 @@ private:
     qsizetype m_pos = 0;
 };
 
-struct StoredField
-{
-    qint32 dataSize = 0;
-    qint16 type = 0;
-    int target = -1; // the table's field, or -1 when skipped
-};
-
 void putI32(QByteArray &out, qint32 v)
 {
     char b[4];
@@ -363,47 +356,60 @@ int MemTable::recordAt(int position) const
     return m_view[position];
 }
 
-int MemTable::loadFromBytes(const QByteArray &bytesIn)
-{
-    clear();
-    // Blob cells point into the stream; raw-data arrays (which own nothing)
-    // are copied so the table never outlives the bytes it points into.
-    QByteArray shared = bytesIn;
-    if (!shared.data_ptr().d_ptr())
-        shared = QByteArray(bytesIn.constData(), bytesIn.size());
-    auto backing = std::make_shared<const QByteArray>(std::move(shared));
-    const QByteArray &bytes = *backing;
-    Reader in(bytes);
+namespace {
 
+// A raw-data array (which owns nothing) is copied, so the table never
+// outlives the bytes its blob cells point into.
+std::shared_ptr<const QByteArray> ownedBytes(const QByteArray &bytes)
+{
+    QByteArray shared = bytes;
+    if (!shared.data_ptr().d_ptr())
+        shared = QByteArray(bytes.constData(), bytes.size());
+    return std::make_shared<const QByteArray>(std::move(shared));
+}
+
+} // namespace
+
+bool MemTable::readHeader(const QByteArray &bytes, StreamLayout &layout) const
+{
+    Reader in(bytes);
     // Without "Ver" there is no version and no null-flag bytes.
     double version = 0;
     if (bytes.startsWith("Ver")) {
         const char *p;
         in.skip(3);
         if (!in.bytes(8, &p))
-            return 0;
+            return false;
         version = qFromLittleEndian<double>(p);
     }
-    const bool flags = version > 0;
+    layout.flags = version > 0;
 
     qint32 fieldCount = 0;
     // Each descriptor takes at least 8 bytes, which bounds a lying count.
     if (!in.i32(&fieldCount) || fieldCount < 0 || fieldCount > in.remaining() / 8)
-        return 0;
-    std::vector<StoredField> stored(fieldCount);
-    for (StoredField &f : stored) {
+        return false;
+    layout.fields.assign(size_t(fieldCount), StoredField());
+    for (StoredField &f : layout.fields) {
         qint16 nameLength = 0;
         const char *name;
         if (!in.i32(&f.dataSize) || !in.i16(&f.type) || !in.i16(&nameLength) || !in.bytes(nameLength, &name))
-            return 0;
+            return false;
         if (f.dataSize < 0 && !isBlobType(f.type) && f.type != 1)
-            return 0;
+            return false;
         const qsizetype len = qstrnlen(name, nameLength);
         f.target = fieldIndex(QString::fromLatin1(name, len));
         if (f.target >= 0 && !sameKind(m_fields[f.target].type, f.type, f.dataSize, m_fields[f.target].dataSize))
             f.target = -1;
     }
-    if (stored.empty())
+    layout.recordStart = in.pos();
+    return !layout.fields.empty();
+}
+
+int MemTable::readRecords(const std::shared_ptr<const QByteArray> &backing, qsizetype from, const StreamLayout &layout)
+{
+    const QByteArray &bytes = *backing;
+    Reader in(bytes);
+    if (!in.skip(from))
         return 0;
 
     struct Pending
@@ -414,14 +420,15 @@ int MemTable::loadFromBytes(const QByteArray &bytesIn)
         bool null;
     };
     std::vector<Pending> pending;
-    pending.reserve(stored.size());
+    pending.reserve(layout.fields.size());
     const int nFields = m_fields.size();
+    int read = 0;
 
     while (!in.atEnd()) {
         const qsizetype start = in.pos();
         pending.clear();
         bool whole = true;
-        for (const StoredField &f : stored) {
+        for (const StoredField &f : layout.fields) {
             const char *p = nullptr;
             if (f.type == 1 || isBlobType(f.type)) {
                 qint32 length = 0;
@@ -433,7 +440,7 @@ int MemTable::loadFromBytes(const QByteArray &bytesIn)
                     pending.push_back({f.target, p - bytes.constData(), length, false});
             } else {
                 bool null = false;
-                if (flags) {
+                if (layout.flags) {
                     const char *flag;
                     if (!in.bytes(1, &flag)) {
                         whole = false;
@@ -472,9 +479,42 @@ int MemTable::loadFromBytes(const QByteArray &bytesIn)
             }
         }
         ++m_recordCount;
+        ++read;
     }
-    if (m_recordCount > 0)
-        m_backing.push_back(std::move(backing));
+    if (read > 0)
+        m_backing.push_back(backing);
+    return read;
+}
+
+int MemTable::loadFromBytes(const QByteArray &bytes)
+{
+    clear();
+    const auto backing = ownedBytes(bytes);
+    StreamLayout layout;
+    if (readHeader(*backing, layout))
+        readRecords(backing, layout.recordStart, layout);
+    invalidateView();
+    recordsChanged();
+    return m_recordCount;
+}
+
+int MemTable::loadJoinedBytes(const QList<QByteArray> &streams, qsizetype recordStart)
+{
+    clear();
+    StreamLayout layout;
+    bool haveFields = false;
+    for (const QByteArray &stream : streams) {
+        const auto backing = ownedBytes(stream);
+        if (!haveFields) {
+            // Streams before the first readable header add nothing: their
+            // records cannot be told apart without fields.
+            haveFields = readHeader(*backing, layout);
+            if (haveFields)
+                readRecords(backing, layout.recordStart, layout);
+        } else {
+            readRecords(backing, recordStart, layout);
+        }
+    }
     invalidateView();
     recordsChanged();
     return m_recordCount;

@@ -111,6 +111,13 @@ public:
     // stops quietly at the first record that cannot be read whole. Returns
     // the number of records read.
     int loadFromBytes(const QByteArray &bytes);
+    // Reads catalogs that belong together, each on its own: the first stream
+    // whose header can be read gives the fields and is read whole; each
+    // further stream's records are read with those fields from its byte
+    // `recordStart` (its own header is not read). The quiet stop at a record
+    // that cannot be read whole ends that stream only. Returns the number
+    // of records read.
+    int loadJoinedBytes(const QList<QByteArray> &streams, qsizetype recordStart);
     // Serialises the fields and all records in load order.
     QByteArray saveToBytes() const;
     QByteArray headerBytes() const;
@@ -121,6 +128,23 @@ protected:
     virtual void recordsChanged() {}
 
 private:
+    struct StoredField
+    {
+        qint32 dataSize = 0;
+        qint16 type = 0;
+        int target = -1; // the table's field, or -1 when skipped
+    };
+    struct StreamLayout
+    {
+        std::vector<StoredField> fields;
+        bool flags = false; // fixed-size values carry a null-flag byte
+        qsizetype recordStart = 0;
+    };
+    bool readHeader(const QByteArray &bytes, StreamLayout &layout) const;
+    // Appends the whole records of `backing` from byte `from`; the table
+    // keeps `backing` when any were read.
+    int readRecords(const std::shared_ptr<const QByteArray> &backing, qsizetype from, const StreamLayout &layout);
+
     struct Cell
     {
         QString text;

@@ -85,9 +85,22 @@ int ThumbnailTable::appendThumbnail(const QString &name, const QString &fileName
 void ThumbnailTable::loadCatalogFiles(const QStringList &files)
 {
     clear();
-    if (files.isEmpty())
-        return;
-    loadFromBytes(joinCatalogFiles(files, catalogHeaderSize(m_flavour)));
+    QList<QByteArray> parts;
+    parts.reserve(files.size());
+    for (const QString &path : files) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString()));
+        parts.append(f.readAll());
+        if (f.error() != QFileDevice::NoError)
+            throw FileError(QStringLiteral("Cannot read file \"%1\".").arg(path));
+    }
+    loadCatalogParts(parts);
+}
+
+void ThumbnailTable::loadCatalogParts(const QList<QByteArray> &parts)
+{
+    loadJoinedBytes(parts, catalogHeaderSize(m_flavour));
 }
 
 void ThumbnailTable::setSearch(const QString &query, bool on)
@@ -144,50 +157,6 @@ QStringList textLines(const QString &text)
     if (start < n)
         lines.append(text.mid(start));
     return lines;
-}
-
-QByteArray joinCatalogBytes(const QList<QByteArray> &parts, qsizetype headerSize)
-{
-    qsizetype total = 0;
-    for (int i = 0; i < parts.size(); ++i)
-        total += i == 0 ? parts[i].size() : qMax<qsizetype>(0, parts[i].size() - headerSize);
-    QByteArray out;
-    out.reserve(total);
-    for (int i = 0; i < parts.size(); ++i)
-        out.append(i == 0 ? QByteArrayView(parts[i]) : QByteArrayView(parts[i]).sliced(qMin(headerSize, parts[i].size())));
-    return out;
-}
-
-QByteArray joinCatalogFiles(const QStringList &files, qsizetype headerSize)
-{
-    // One buffer of the final size, filled file by file, so a category never
-    // holds its catalogs twice.
-    qsizetype total = 0;
-    for (int i = 0; i < files.size(); ++i) {
-        const qsizetype size = QFileInfo(files[i]).size();
-        total += i == 0 ? size : qMax<qsizetype>(0, size - headerSize);
-    }
-    QByteArray out(total, Qt::Uninitialized);
-    qsizetype used = 0;
-    for (int i = 0; i < files.size(); ++i) {
-        QFile f(files[i]);
-        if (!f.open(QIODevice::ReadOnly))
-            throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(files[i], f.errorString()));
-        if (i > 0 && !f.seek(qMin(headerSize, f.size())))
-            throw FileError(QStringLiteral("Cannot read file \"%1\".").arg(files[i]));
-        // A file that changed size since it was measured gets what it has.
-        const qint64 want = f.size() - f.pos();
-        if (want <= 0)
-            continue;
-        if (used + want > out.size())
-            out.resize(used + want);
-        const qint64 got = f.read(out.data() + used, want);
-        if (got < 0)
-            throw FileError(QStringLiteral("Cannot read file \"%1\".").arg(files[i]));
-        used += got;
-    }
-    out.resize(used);
-    return out;
 }
 
 QStringList clipartCatalogFiles(const QString &folder)

@@ -41,9 +41,14 @@ public:
     int appendThumbnail(const QString &name, const QString &fileName, const QByteArray &bmp,
                         const QString &set = QString(), const QString &search = QString());
 
-    // Reads the joined stream of catalog files into the table (records
-    // replaced). See joinCatalogFiles.
+    // Reads catalog files that belong together into the table (records
+    // replaced): the first catalog's header gives the fields, each further
+    // one's records start after its header of catalogHeaderSize bytes. Each
+    // is read on its own, so one cut short loses only its cut record. Raises
+    // FileError for a file that cannot be read.
     void loadCatalogFiles(const QStringList &files);
+    // The same over catalog bytes already read.
+    void loadCatalogParts(const QList<QByteArray> &parts);
 
     // The search of the clip-art page: while searching, a record passes when
     // `query` occurs in its Search lower-cased.
@@ -96,12 +101,6 @@ QString lowerAsciiLetters(const QString &s);
 // The lines of a text ending at CR, LF or CR LF (a last line ending starts
 // no further line).
 QStringList textLines(const QString &text);
-
-// Joins catalogs as one stream: the first whole, then each further one
-// without its first `headerSize` bytes. Raises FileError for a file that
-// cannot be read.
-QByteArray joinCatalogFiles(const QStringList &files, qsizetype headerSize);
-QByteArray joinCatalogBytes(const QList<QByteArray> &parts, qsizetype headerSize);
 
 // The catalog files of a clip-art category: the folder's own, then depth
 // first its subfolders'.

@@ -71,6 +71,8 @@ private Q_SLOTS:
     void lyingLengths_data();
     void lyingLengths();
     void joinedCatalogs();
+    void damagedCatalogKeepsLaterOnes_data();
+    void damagedCatalogKeepsLaterOnes();
     void clipartWalkOrder();
     void letterLoaderOwnFolderOnly();
     void sortAndFilter();
@@ -293,6 +295,64 @@ void TestMemTable::joinedCatalogs()
     QCOMPARE(sorted, QStringList({"A.bmp", "b.bmp", "c.bmp", "z.bmp"}));
 
     QVERIFY_THROWS_EXCEPTION(FileError, t.loadCatalogFiles({a, box.path(QStringLiteral("missing.catalog"))}));
+}
+
+void TestMemTable::damagedCatalogKeepsLaterOnes_data()
+{
+    QTest::addColumn<bool>("letters");
+    QTest::addColumn<int>("damaged");   // index of the catalog cut short
+    QTest::addColumn<int>("halfRecords"); // what is left of its records, in half records
+    QTest::addColumn<QStringList>("loaded");
+    // Catalogs: a1 a2 a3 | b1 b2 | c1.
+    for (const bool letters : {false, true}) {
+        const char *kind = letters ? "letters: " : "clip-art: ";
+        QTest::newRow(qPrintable(QString(kind) + "first cut mid-record"))
+            << letters << 0 << 3 << QStringList{"a1", "b1", "b2", "c1"};
+        QTest::newRow(qPrintable(QString(kind) + "middle cut mid-record"))
+            << letters << 1 << 1 << QStringList{"a1", "a2", "a3", "c1"};
+        QTest::newRow(qPrintable(QString(kind) + "middle cut after a record"))
+            << letters << 1 << 2 << QStringList{"a1", "a2", "a3", "b1", "c1"};
+        QTest::newRow(qPrintable(QString(kind) + "last cut mid-record"))
+            << letters << 2 << 1 << QStringList{"a1", "a2", "a3", "b1", "b2"};
+        // Cut inside its header: no records of its own.
+        QTest::newRow(qPrintable(QString(kind) + "middle cut in its header"))
+            << letters << 1 << -1 << QStringList{"a1", "a2", "a3", "c1"};
+        // Without fields from the first, the next readable header gives them.
+        QTest::newRow(qPrintable(QString(kind) + "first cut in its header"))
+            << letters << 0 << -1 << QStringList{"b1", "b2", "c1"};
+    }
+}
+
+void TestMemTable::damagedCatalogKeepsLaterOnes()
+{
+    QFETCH(bool, letters);
+    QFETCH(int, damaged);
+    QFETCH(int, halfRecords);
+    QFETCH(QStringList, loaded);
+    const CatalogFlavour flavour = letters ? CatalogFlavour::Letters : CatalogFlavour::Clipart;
+    const qsizetype header = catalogHeaderSize(flavour);
+    vztest::Sandbox box;
+    QStringList files;
+    const QList<QStringList> names = {{"a1", "a2", "a3"}, {"b1", "b2"}, {"c1"}};
+    for (int i = 0; i < names.size(); ++i) {
+        ThumbnailTable t(flavour);
+        for (const QString &n : names[i])
+            t.appendThumbnail(n, n + ".bmp", smallBmp(qRgb(10, 20, 30)), QStringLiteral("Set"), n);
+        QByteArray bytes = t.saveToBytes();
+        if (i == damaged) {
+            const qsizetype record = (bytes.size() - header) / names[i].size();
+            bytes.truncate(halfRecords < 0 ? header / 2 : header + record * halfRecords / 2);
+        }
+        files << box.write(QStringLiteral("c%1.catalog").arg(i), bytes);
+    }
+    ThumbnailTable t(flavour);
+    t.loadCatalogFiles(files);
+    QStringList got;
+    for (int r = 0; r < t.recordCount(); ++r)
+        got << t.text(r, t.nameField());
+    QCOMPARE(got, loaded);
+    // The records after the damage are whole, thumbnails included.
+    QCOMPARE(t.thumbnailOfRecord(t.recordCount() - 1).size(), QSize(55, 55));
 }
 
 void TestMemTable::clipartWalkOrder()
