@@ -91,9 +91,13 @@ void ThumbnailTable::loadCatalogFiles(const QStringList &files)
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
             throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, f.errorString()));
-        parts.append(f.readAll());
-        if (f.error() != QFileDevice::NoError)
+        // A buffer of the file's size: the table keeps it, so no slack.
+        QByteArray bytes(f.size(), Qt::Uninitialized);
+        const qint64 got = f.read(bytes.data(), bytes.size());
+        if (got < 0)
             throw FileError(QStringLiteral("Cannot read file \"%1\".").arg(path));
+        bytes.truncate(got);
+        parts.append(bytes);
     }
     loadCatalogParts(parts);
 }
