@@ -7,6 +7,9 @@
 
 #include <functional>
 
+class QMimeData;
+class QPixmap;
+
 namespace vz {
 
 // A grid of 55-pixel cells over a list of thumbnails, drawing only the cells
@@ -47,6 +50,10 @@ public:
     };
     using DragPicture = std::function<CellPicture(int index)>;
     void setDragPicture(DragPicture picture) { m_dragPicture = std::move(picture); }
+    // Runs the drag of the data (taking it over); by default a copy drag
+    // through QDrag. Tests replace it to see what a drag carries.
+    using DragStarter = std::function<void(QMimeData *data, const QPixmap &pixmap)>;
+    void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
 
 Q_SIGNALS:
     // The mouse went down on a cell (already current).
@@ -59,6 +66,7 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
 
@@ -73,6 +81,7 @@ private:
     int m_col = 0;
     bool m_focusCell = false;
     DragPicture m_dragPicture;
+    DragStarter m_dragStarter;
     QPoint m_dragStart;
     int m_dragIndex = -1; // the cell a left press went down on, until it moves or ends
 };
