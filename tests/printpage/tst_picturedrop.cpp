@@ -299,6 +299,10 @@ void TestPictureDrop::gridClickIsNoDrag()
     grid.setDragPicture([](int) { return ThumbnailGrid::CellPicture{}; });
     drag(&grid, 0, 30);
     QCOMPARE(drags.size(), size_t(1));
+    // Nor does one whose file cannot be read.
+    grid.setDragPicture([](int) -> ThumbnailGrid::CellPicture { throw FileError("Bitmap image is not valid"); });
+    drag(&grid, 0, 30);
+    QCOMPARE(drags.size(), size_t(1));
 }
 
 void TestPictureDrop::alphabetCellDrag()
