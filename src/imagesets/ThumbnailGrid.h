@@ -24,21 +24,6 @@ public:
 
     explicit ThumbnailGrid(QWidget *parent = nullptr);
 
-    void setDrawCell(DrawCell draw) { m_draw = std::move(draw); }
-    // Sets how many cells hold thumbnails and lays the grid out again.
-    void setCount(int count);
-    int count() const { return m_count; }
-    GridShape shape() const { return m_shape; }
-
-    int currentRow() const { return m_row; }
-    int currentColumn() const { return m_col; }
-    // Index of the current cell: column + row x columns.
-    int currentIndex() const { return m_col + m_row * m_shape.columns; }
-    void setCurrentCell(int row, int column);
-
-    // Paint the toolkit's focus frame on the current cell as well.
-    void setShowFocusCell(bool on);
-
     // Dragging a cell (the mouse moved past the drag distance with the left
     // button down) carries the picture this callback gives for the cell and
     // its file, as a copy. Without a callback, or for a null picture, cells
@@ -55,6 +40,21 @@ public:
     using DragStarter = std::function<void(QMimeData *data, const QPixmap &pixmap)>;
     void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
 
+    void setDrawCell(DrawCell draw) { m_draw = std::move(draw); }
+    // Sets how many cells hold thumbnails and lays the grid out again.
+    void setCount(int count);
+    int count() const { return m_count; }
+    GridShape shape() const { return m_shape; }
+
+    int currentRow() const { return m_row; }
+    int currentColumn() const { return m_col; }
+    // Index of the current cell: column + row x columns.
+    int currentIndex() const { return m_col + m_row * m_shape.columns; }
+    void setCurrentCell(int row, int column);
+
+    // Paint the toolkit's focus frame on the current cell as well.
+    void setShowFocusCell(bool on);
+
 Q_SIGNALS:
     // The mouse went down on a cell (already current).
     void cellPressed(int index);
@@ -62,15 +62,20 @@ Q_SIGNALS:
     void keyReleased(int key);
 
 protected:
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
 
 private:
+    DragPicture m_dragPicture;
+    DragStarter m_dragStarter;
+    QPoint m_dragStart;
+    int m_dragIndex = -1; // the cell a left press went down on, until it moves or ends
+
     void relayout();
     void ensureCurrentVisible();
 
@@ -80,10 +85,6 @@ private:
     int m_row = 0;
     int m_col = 0;
     bool m_focusCell = false;
-    DragPicture m_dragPicture;
-    DragStarter m_dragStarter;
-    QPoint m_dragStart;
-    int m_dragIndex = -1; // the cell a left press went down on, until it moves or ends
 };
 
 } // namespace vz
