@@ -1,10 +1,14 @@
 #pragma once
 
 #include "imagesets/GridLayout.h"
+#include "imaging/Picture.h"
 
 #include <QAbstractScrollArea>
 
 #include <functional>
+
+class QMimeData;
+class QPixmap;
 
 namespace vz {
 
@@ -19,6 +23,22 @@ public:
     using DrawCell = std::function<void(QPainter &, int index, const QRect &cell)>;
 
     explicit ThumbnailGrid(QWidget *parent = nullptr);
+
+    // Dragging a cell (the mouse moved past the drag distance with the left
+    // button down) carries the picture this callback gives for the cell and
+    // its file, as a copy. Without a callback, or for a null picture, cells
+    // are not dragged. A press without moving stays a click.
+    struct CellPicture
+    {
+        Picture picture;
+        QString fileName;
+    };
+    using DragPicture = std::function<CellPicture(int index)>;
+    void setDragPicture(DragPicture picture) { m_dragPicture = std::move(picture); }
+    // Runs the drag of the data (taking it over); by default a copy drag
+    // through QDrag. Tests replace it to see what a drag carries.
+    using DragStarter = std::function<void(QMimeData *data, const QPixmap &pixmap)>;
+    void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
 
     void setDrawCell(DrawCell draw) { m_draw = std::move(draw); }
     // Sets how many cells hold thumbnails and lays the grid out again.
@@ -42,6 +62,8 @@ Q_SIGNALS:
     void keyReleased(int key);
 
 protected:
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
@@ -49,6 +71,11 @@ protected:
     void keyReleaseEvent(QKeyEvent *e) override;
 
 private:
+    DragPicture m_dragPicture;
+    DragStarter m_dragStarter;
+    QPoint m_dragStart;
+    int m_dragIndex = -1; // the cell a left press went down on, until it moves or ends
+
     void relayout();
     void ensureCurrentVisible();
 
