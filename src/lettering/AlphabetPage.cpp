@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -134,6 +135,25 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     connect(m_edit, &TImageStringEdit::enterReleased, this, &AlphabetPage::PreviewAlf);
     connect(m_send, &QAbstractButton::clicked, this, &AlphabetPage::SendToalphaClipBoard);
     connect(m_preview, &PictureView::clicked, this, &AlphabetPage::ScrollboxToEffecsck);
+    // The white box around the preview opens it too (also while the preview
+    // is 0 wide); clicks on its canvas reach the viewport.
+    m_scrollBox->viewport()->installEventFilter(this);
+    m_preview->installEventFilter(this);
+}
+
+bool AlphabetPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_scrollBox->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::LeftButton && m_scrollBox->viewport()->rect().contains(me->position().toPoint())) {
+            ScrollboxToEffecsck();
+            return true;
+        }
+    } else if (watched == m_preview && event->type() == QEvent::Paint && m_edit->text() != m_previewText) {
+        // Each painting shows the word now in the box, not the one of the last Enter.
+        drawPreview();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 AlphabetPage::~AlphabetPage() = default;
@@ -226,12 +246,13 @@ void AlphabetPage::placePaintBox(int top)
     m_preview->move(m_preview->x(), top);
 }
 
-void AlphabetPage::PreviewAlf()
+void AlphabetPage::drawPreview()
 {
     WaitCursor wait;
+    m_previewText = m_edit->text();
     QImage word;
     try {
-        word = DrawWordPreview(m_edit->text(), m_characters, kPreviewHeight);
+        word = DrawWordPreview(m_previewText, m_characters, kPreviewHeight);
     } catch (const VzError &) {
         // A failure while painting leaves the preview as far as it got.
     }
@@ -240,6 +261,12 @@ void AlphabetPage::PreviewAlf()
     const bool fits = m_preview->width() < m_scrollBox->viewport()->width();
     m_scrollBox->widget()->resize(word.width(), kPreviewHeight + 11);
     placePaintBox(fits ? 11 : 2);
+}
+
+void AlphabetPage::PreviewAlf()
+{
+    WaitCursor wait;
+    drawPreview();
     m_scrollBox->horizontalScrollBar()->setValue(m_scrollBox->horizontalScrollBar()->maximum());
 }
 
@@ -253,9 +280,15 @@ void AlphabetPage::renderWord(const QString &fileName) const
     RenderTypedWord(m_edit->text(), m_characters, wordKind(), false, fileName);
 }
 
+bool AlphabetPage::wordDraws() const
+{
+    return typedWordDraws(m_edit->text(), m_characters);
+}
+
 void AlphabetPage::ScrollboxToEffecsck()
 {
-    if (m_edit->text().trimmed().isEmpty())
+    // Nothing drawn (blank, or only characters without letters): nothing to show.
+    if (m_edit->text().trimmed().isEmpty() || !wordDraws())
         return;
     if (openPreview)
         openPreview();
@@ -264,7 +297,7 @@ void AlphabetPage::ScrollboxToEffecsck()
 
 void AlphabetPage::SendToalphaClipBoard()
 {
-    if (m_edit->text().trimmed().isEmpty())
+    if (m_edit->text().trimmed().isEmpty() || !wordDraws())
         return;
     if (sendToClipboard)
         sendToClipboard();

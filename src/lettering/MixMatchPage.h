@@ -37,6 +37,9 @@ public:
     int lineSpace() const;
     // The composition rendered into a file (BMP); nothing when it is empty.
     void renderTo(const QString &fileName) const;
+    // Whether the composition draws anything; raises the loader's error for
+    // an entry whose file cannot be read.
+    bool drawsSomething() const;
 
     // Hooks set by the main window: the Mix & Match clipboard and the preview window.
     std::function<void()> sendToClipboard;
@@ -52,6 +55,9 @@ public Q_SLOTS:
     void PaintClip();
     void SendMixToClip();
     void SendToEffects();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QString letterPath(int position) const;
