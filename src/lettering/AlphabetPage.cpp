@@ -2,6 +2,7 @@
 
 #include "common/AlignLayout.h"
 #include "common/SmallWidgets.h"
+#include "common/ListKeyChoice.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
 #include "imaging/PictureView.h"
@@ -67,6 +68,14 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     m_listAlpha->setPalette(pal);
     listLayout->addWidget(m_listAlpha, Align::Client);
     connect(m_listAlpha, &QListWidget::itemClicked, this, &AlphabetPage::ListAlphaClick);
+    // A row reached with the keys loads as a click does; only "More..." waits
+    // for a click or Enter, so that arrowing past it opens no web site.
+    auto *keys = new ListKeyChoice(m_listAlpha);
+    connect(keys, &ListKeyChoice::rowChosenByKey, this, [this](int row) {
+        if (SplitFields(m_entries.value(row)).value(0) != QLatin1String("More..."))
+            ListAlphaClick();
+    });
+    connect(keys, &ListKeyChoice::enterPressed, this, &AlphabetPage::ListAlphaClick);
 
     QWidget *thumbs = colouredPanel(mainPage, "PanelThumbnails", palette::mainBlue);
     mainLayout->addWidget(thumbs, Align::Client);

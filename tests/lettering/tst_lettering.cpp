@@ -44,6 +44,7 @@ private Q_SLOTS:
     void nothingDrawnNothingSent_data();
     void nothingDrawnNothingSent();
     void previewShowsCurrentText();
+    void listChosenWithKeys();
 
 private:
     int rowOf(const QString &name) const;
@@ -415,6 +416,36 @@ void TestLettering::previewShowsCurrentText()
     QTRY_COMPARE(box->width(), 84);
     const QImage shown = box->grab().toImage();
     QCOMPARE(shown.pixelColor(70, 30), QColor(Qt::green)); // the C
+}
+
+// Arrowing through ListAlpha loads each alphabet as a click does, except
+// "More...", which only a click or Enter opens.
+void TestLettering::listChosenWithKeys()
+{
+    QStringList opened;
+    setShellOpenHook([&](const QString &url) { opened << url; });
+    choose("Caps");
+    QListWidget *list = page()->listAlpha();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), rowOf("Caps") + 1);
+    QCOMPARE(m_window->state().alphabetName, list->currentItem()->text());
+    QCOMPARE(m_window->state().alphabetRow, list->currentRow());
+    // Onto "More...": highlighted only.
+    const int more = rowOf("More...");
+    list->setCurrentRow(more - 1);
+    const QString before = m_window->state().alphabetName;
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), more);
+    QVERIFY(opened.isEmpty());
+    QCOMPARE(m_window->state().alphabetName, before);
+    // Enter opens it and goes back to the row above.
+    DialogResponder responder; // the row above ("Zed") reports its bad Fill value
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(list->currentRow(), more - 1);
 }
 
 QTEST_MAIN(TestLettering)
