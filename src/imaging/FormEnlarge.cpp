@@ -79,9 +79,11 @@ const char *const kSliderStyle =
 
 QString hueTrack()
 {
-    // Two turns of the colour wheel: the slider spans -360..360 degrees.
+    // Two turns of the colour wheel: the slider spans -360..360 degrees, and
+    // the colour at each position is what pure red becomes by that rotation
+    // (60 degrees: yellow, 120: green, -120: blue).
     QString stops;
-    const char *const colours[] = {"#FF0000", "#FF00FF", "#0000FF", "#00FFFF", "#00FF00", "#FFFF00"};
+    const char *const colours[] = {"#FF0000", "#FFFF00", "#00FF00", "#00FFFF", "#0000FF", "#FF00FF"};
     for (int i = 0; i <= 12; ++i)
         stops += QStringLiteral(", stop:%1 %2").arg(i / 12.0).arg(QLatin1String(colours[i % 6]));
     return QStringLiteral("qlineargradient(x1:0, y1:0, x2:1, y2:0%1)").arg(stops);
