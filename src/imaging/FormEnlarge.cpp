@@ -349,7 +349,8 @@ void TEnlargedView::resizePicture()
     if (m_rasterMode)
         return;
     const Picture &p = m_image->picture();
-    const QRect area = m_imageArea->rect();
+    // Inside the blue border, as the raster is.
+    const QRect area = m_imageArea->rect().marginsRemoved(m_imageArea->layout()->contentsMargins());
     if (p.isMetafile() && m_ratio > 0) {
         // The metafile grows with the window, keeping its aspect ratio.
         const int cw = width();
