@@ -554,14 +554,18 @@ void TEnlargedView::btnOKClick()
     WaitCursor wait;
     PictureView *thumb = m_host ? m_host->panelThumbnail() : nullptr;
     if (!m_rasterMode) {
+        // Into the clipboard of the page the picture came from, as in raster
+        // mode: a metafile word belongs on the Alphabets clipboard.
         const Picture picture = m_image->picture();
-        if (thumb && !picture.isNull()) {
-            thumb->clear();
-            thumb->repaint();
-            thumb->setPicture(picture);
+        const int kind = m_host ? m_host->currentClipboardKind() : 0;
+        if (kind >= 1 && kind <= 3 && !picture.isNull()) {
+            if (thumb) {
+                thumb->clear();
+                thumb->repaint();
+                thumb->setPicture(picture);
+            }
+            toteBag(kind).SetPicture(picture);
         }
-        if (!picture.isNull())
-            toteBag(kClipartClip).SetPicture(picture);
     } else {
         btnApplyClick();
         const int kind = m_host ? m_host->currentClipboardKind() : 0;

@@ -77,6 +77,9 @@ private Q_SLOTS:
     void okStoresInCurrentClipboard_data();
     void okStoresInCurrentClipboard();
     void pictureMode();
+    void okInPictureModeStoresInCurrentClipboard_data();
+    void okInPictureModeStoresInCurrentClipboard();
+    void hueTrackShowsWhatRedBecomes();
     void metafileFollowsWindowSize_data();
     void metafileFollowsWindowSize();
     void burstComputesLatestOnly();
@@ -318,13 +321,18 @@ void TestFormEnlarge::pictureMode()
     view.PictureMode(picture);
     view.setWindowTitle(QStringLiteral("Rose"));
     m_host->clipart = true;
+    m_host->kind = kClipartClip;
     view.show();
     QCOMPARE(view.windowTitle(), QStringLiteral("Rose")); // the clip-art page keeps its caption
     QVERIFY(!view.findChild<QWidget *>("pnlEffects")->isVisible());
     QVERIFY(view.Image()->isVisible());
     QVERIFY(view.imgMain().isEmpty());
-    const QRect area = view.findChild<QWidget *>("pnlImage")->rect();
+    // Fitted inside the 8-pixel border, then inset by 3 by the fitting rule.
+    const QRect area = view.findChild<QWidget *>("pnlImage")->rect().adjusted(8, 8, -8, -8);
     QCOMPARE(view.Image()->geometry(), *fitPictureRect(200, 100, area));
+    QCOMPARE(view.Image()->geometry(), view.findChild<QWidget *>("imgMain")->geometry().adjusted(3, 3, -3, -3)
+                                           .intersected(view.Image()->geometry()));
+    QVERIFY(view.findChild<QWidget *>("imgMain")->geometry().adjusted(2, 2, -2, -2).contains(view.Image()->geometry()));
 
     click(view, "btncopy");
     QCOMPARE(m_host->copied.size(), 1);
@@ -341,6 +349,73 @@ void TestFormEnlarge::pictureMode()
     m_host->clipart = false;
     view.show();
     QCOMPARE(view.windowTitle(), QStringLiteral("Preview Image/Change Effects"));
+    view.btnCancelClick();
+}
+
+void TestFormEnlarge::okInPictureModeStoresInCurrentClipboard_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("alphabets (a metafile word)") << 1;
+    QTest::newRow("clipart") << 2;
+    QTest::newRow("mix & match") << 3;
+    QTest::newRow("enhancements: none") << 4;
+}
+
+// OK in picture mode stores into the clipboard of the page the preview came
+// from, as raster mode does.
+void TestFormEnlarge::okInPictureModeStoresInCurrentClipboard()
+{
+    QFETCH(int, kind);
+    m_host->kind = kind;
+    const Picture old = Picture::fromImage(colourful(10, 10));
+    m_host->thumb->setPicture(old);
+    TEnlargedView view(m_host.get());
+    view.PictureMode(Picture::fromImage(colourful(120, 40)));
+    view.show();
+    click(view, "btnOK");
+    QCOMPARE(view.result(), int(QDialog::Accepted));
+    for (int n = 1; n <= 4; ++n) {
+        QCOMPARE(toteBag(n).HasPicture, n == kind && kind <= 3);
+        QVERIFY(!toteBag(n).HasRaster);
+    }
+    QCOMPARE(m_host->thumb->picture().size(), kind <= 3 ? QSize(120, 40) : QSize(10, 10));
+}
+
+// Under the thumb the hue slider's track shows what pure red becomes at the
+// thumb's value.
+void TestFormEnlarge::hueTrackShowsWhatRedBecomes()
+{
+    TEnlargedView view(m_host.get());
+    open(view, colourful(20, 20));
+    click(view, "btnColor");
+    QSlider *hue = slider(view, "tbHue");
+    QVERIFY(hue->isVisible());
+    const QColor thumb(0x01, 0x48, 0xB2);
+    const int y = hue->height() / 2;
+    for (int value : {-360, -240, -180, -120, -60, 0, 60, 90, 120, 180, 240, 300, 360}) {
+        hue->setValue(value);
+        const QImage withThumb = hue->grab().toImage();
+        int left = -1, right = -1;
+        for (int x = 0; x < withThumb.width(); ++x) {
+            if (withThumb.pixelColor(x, y) == thumb) {
+                if (left < 0)
+                    left = x;
+                right = x;
+            }
+        }
+        QVERIFY2(left >= 0, "thumb not found");
+        // The track where the thumb was, with the thumb moved out of the way.
+        hue->setValue(value < 0 ? 360 : -360);
+        const QColor track = hue->grab().toImage().pixelColor((left + right) / 2, y);
+        QImage red(1, 1, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        applyEffect(red, Effect::Hue, value);
+        const QColor expected = red.pixelColor(0, 0);
+        const int diff = qMax(qAbs(track.red() - expected.red()),
+                              qMax(qAbs(track.green() - expected.green()), qAbs(track.blue() - expected.blue())));
+        QVERIFY2(diff <= 24, qPrintable(QStringLiteral("value %1: track %2, red becomes %3")
+                                            .arg(value).arg(track.name(), expected.name())));
+    }
     view.btnCancelClick();
 }
 
