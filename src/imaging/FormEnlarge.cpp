@@ -450,13 +450,16 @@ void TEnlargedView::computePending()
     // A large image: show the effect on the displayed size now, the full
     // size once the slider rests.
     QImage preview = previewBase(m_pendingBase).copy();
-    int value = m_pendingValue;
-    if (m_pendingEffect == Effect::Median) {
-        const double scale = double(preview.width()) / base.Bitmap().width();
-        value = qBound(kMedianMin, roundHalfEven(value * scale), kMedianMax);
-    }
+    // Effects that reach over neighbouring pixels work at the shown scale,
+    // so the moving preview looks as the result will once it has settled.
+    const double scale = double(preview.width()) / base.Bitmap().width();
     ++m_computations;
-    applyEffect(preview, m_pendingEffect, value);
+    if (m_pendingEffect == Effect::Median)
+        medianFilterAtScale(preview, m_pendingValue, scale);
+    else if (m_pendingEffect == Effect::Sharpen)
+        sharpenImageAtScale(preview, m_pendingValue, scale);
+    else
+        applyEffect(preview, m_pendingEffect, m_pendingValue);
     m_display = preview;
     m_view->setImage(preview);
     m_settleTimer->start();

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QSlider>
 #include <QTimer>
@@ -29,6 +30,48 @@ QImage colourful(int width, int height, quint32 seed = 7)
             line[x] = qRgb(int(rng.bounded(256)), (x * 255) / qMax(1, width - 1), (y * 255) / qMax(1, height - 1));
     }
     return img;
+}
+
+// Shapes of many sizes with a little noise, like a photograph more than
+// colourful() is.
+QImage shapes(int width, int height)
+{
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(QColor(200, 220, 240));
+    QRandomGenerator rng(3);
+    {
+        QPainter p(&img);
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 300; ++i) {
+            p.setBrush(QColor(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256))));
+            p.drawEllipse(QRect(int(rng.bounded(width)), int(rng.bounded(height)), 5 + int(rng.bounded(200)),
+                                5 + int(rng.bounded(120))));
+        }
+    }
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = int(rng.bounded(41)) - 20;
+            line[x] = qRgb(qBound(0, qRed(line[x]) + n, 255), qBound(0, qGreen(line[x]) + n, 255),
+                           qBound(0, qBlue(line[x]) + n, 255));
+        }
+    }
+    return img;
+}
+
+// Mean difference per channel of two images of one size.
+double meanDiff(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
+        const auto *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            sum += qAbs(qRed(p[col]) - qRed(q[col])) + qAbs(qGreen(p[col]) - qGreen(q[col]))
+                   + qAbs(qBlue(p[col]) - qBlue(q[col]));
+    }
+    return sum / (3.0 * x.width() * x.height());
 }
 
 QImage with(QImage img, Effect effect, int value)
@@ -84,6 +127,8 @@ private Q_SLOTS:
     void metafileFollowsWindowSize();
     void burstComputesLatestOnly();
     void largeImagePreviewThenFullSize();
+    void movingPreviewLooksLikeSettled_data();
+    void movingPreviewLooksLikeSettled();
     void emptyImageRaises();
 
 private:
@@ -492,6 +537,58 @@ void TestFormEnlarge::largeImagePreviewThenFullSize()
     slider(view, "tbBrightness")->setValue(200);
     click(view, "btnApply");
     QCOMPARE(view.Fimgset().Bitmap(), with(orig, Effect::Intensity, 200));
+}
+
+void TestFormEnlarge::movingPreviewLooksLikeSettled_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<double>("bound"); // mean difference in levels
+    // The settled sharpening of the noise clips at black and white, which no
+    // preview at the shown size can copy: the bounds leave room for that.
+    const QSize design(632, 412), small(420, 330);
+    QTest::newRow("sharpen 1000") << "btnSharpen" << "tbSharpness" << 1000 << design << 5.0;
+    QTest::newRow("sharpen 300") << "btnSharpen" << "tbSharpness" << 300 << design << 2.0;
+    QTest::newRow("blur -1000") << "btnSharpen" << "tbSharpness" << -1000 << design << 2.5;
+    QTest::newRow("median 5") << "btnMedian" << "tbPaint" << 5 << design << 3.5;
+    QTest::newRow("median 10") << "btnMedian" << "tbPaint" << 10 << design << 3.5;
+    QTest::newRow("median 20") << "btnMedian" << "tbPaint" << 20 << design << 3.5;
+    QTest::newRow("median 8, small window") << "btnMedian" << "tbPaint" << 8 << small << 3.5;
+    QTest::newRow("median 20, small window") << "btnMedian" << "tbPaint" << 20 << small << 3.5;
+}
+
+// On a large picture the preview shown while the slider moves approximates
+// the result once it has settled, both seen at the displayed size, and a
+// median shows while moving.
+void TestFormEnlarge::movingPreviewLooksLikeSettled()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, slider);
+    QFETCH(int, value);
+    QFETCH(QSize, window);
+    QFETCH(double, bound);
+    TEnlargedView view(m_host.get());
+    view.resize(window);
+    const QImage orig = shapes(1800, 1000);
+    open(view, orig);
+    click(view, qPrintable(button));
+    const int before = view.effectComputations();
+    this->slider(view, qPrintable(slider))->setValue(value);
+    QTRY_VERIFY(view.effectComputations() > before);
+    const QImage moving = view.displayedImage();
+    QVERIFY(moving.width() < orig.width() / 2);
+    QTRY_COMPARE(view.displayedImage().size(), orig.size());
+    const QImage settled = view.displayedImage().scaled(moving.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage plain = orig.scaled(moving.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const double diff = meanDiff(moving, settled);
+    qDebug("%s: moving preview %.2f levels from the settled result (the unchanged picture: %.2f)",
+           QTest::currentDataTag(), diff, meanDiff(plain, settled));
+    QVERIFY2(diff < bound, qPrintable(QString::number(diff)));
+    if (button == "btnMedian")
+        QVERIFY(meanDiff(moving, plain) > 0.5); // the effect shows while moving
+    view.btnCancelClick();
 }
 
 void TestFormEnlarge::emptyImageRaises()
