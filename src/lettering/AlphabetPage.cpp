@@ -146,19 +146,21 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     connect(m_preview, &PictureView::clicked, this, &AlphabetPage::ScrollboxToEffecsck);
     // The white box around the preview opens it too (also while the preview
     // is 0 wide); clicks on its canvas reach the viewport.
-    m_scrollBox->viewport()->installEventFilter(this);
+    m_scrollViewport = m_scrollBox->viewport();
+    m_scrollViewport->installEventFilter(this);
     m_preview->installEventFilter(this);
 }
 
 bool AlphabetPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_scrollBox->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    // Types first: filtered events also come while the widgets are taken down.
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_scrollViewport) {
         const auto *me = static_cast<QMouseEvent *>(event);
-        if (me->button() == Qt::LeftButton && m_scrollBox->viewport()->rect().contains(me->position().toPoint())) {
+        if (me->button() == Qt::LeftButton && m_scrollViewport->rect().contains(me->position().toPoint())) {
             ScrollboxToEffecsck();
             return true;
         }
-    } else if (watched == m_preview && event->type() == QEvent::Paint && m_edit->text() != m_previewText) {
+    } else if (event->type() == QEvent::Paint && watched == m_preview && m_edit->text() != m_previewText) {
         // Each painting shows the word now in the box, not the one of the last Enter.
         drawPreview();
     }

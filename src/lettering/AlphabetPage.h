@@ -92,6 +92,7 @@ private:
     QListWidget *m_listAlpha;
     ThumbnailGrid *m_grid;
     QScrollArea *m_scrollBox;
+    QWidget *m_scrollViewport;
     PictureView *m_preview;
     TImageStringEdit *m_edit;
     QAbstractButton *m_send;

@@ -104,14 +104,16 @@ MixMatchPage::MixMatchPage(AppState &state, AlphabetPage &alphabets, QWidget *lo
     connect(send, &QAbstractButton::clicked, this, &MixMatchPage::SendMixToClip);
     connect(m_paintBox, &PictureView::clicked, this, &MixMatchPage::SendToEffects);
     // The white box around the preview opens it too, also while it is 0 wide.
-    m_scroll->viewport()->installEventFilter(this);
+    m_scrollViewport = m_scroll->viewport();
+    m_scrollViewport->installEventFilter(this);
 }
 
 bool MixMatchPage::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_scroll->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    // Types first: filtered events also come while the widgets are taken down.
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_scrollViewport) {
         const auto *me = static_cast<QMouseEvent *>(event);
-        if (me->button() == Qt::LeftButton && m_scroll->viewport()->rect().contains(me->position().toPoint())) {
+        if (me->button() == Qt::LeftButton && m_scrollViewport->rect().contains(me->position().toPoint())) {
             SendToEffects();
             return true;
         }

@@ -73,6 +73,7 @@ private:
     QSpinBox *m_lineSpace;
     QScrollArea *m_scroll;
     PictureView *m_paintBox;
+    QWidget *m_scrollViewport;
 };
 
 } // namespace vz
