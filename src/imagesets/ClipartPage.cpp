@@ -3,6 +3,7 @@
 #include "common/AlignLayout.h"
 #include "common/SmallWidgets.h"
 #include "common/Fitting.h"
+#include "common/ListKeyChoice.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
 #include "imaging/PictureView.h"
@@ -146,6 +147,8 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     preview->setGeometry(10, 58, 150, 22);
 
     connect(m_list, &QListWidget::itemClicked, this, &ClipartPage::GetClipart);
+    // A category reached with the keys loads as a click does.
+    connect(new ListKeyChoice(m_list), &ListKeyChoice::rowChosenByKey, this, &ClipartPage::GetClipart);
     connect(m_btnColor, &QAbstractButton::clicked, this, &ClipartPage::btnColorClick);
     connect(m_btnBW, &QAbstractButton::clicked, this, &ClipartPage::btnBWClick);
     // Dragging a cell carries its picture to the print page.

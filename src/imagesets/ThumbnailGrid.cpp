@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
 
 namespace vz {
 
@@ -87,10 +86,13 @@ void ThumbnailGrid::paintEvent(QPaintEvent *e)
                 p.restore();
             }
             if (m_focusCell && row == m_row && col == m_col && hasFocus()) {
-                QStyleOptionFocusRect opt;
-                opt.initFrom(this);
-                opt.rect = cell.adjusted(1, 1, -1, -1);
-                style()->drawPrimitive(QStyle::PE_FrameFocusRect, &opt, &p, this);
+                // Black dots on white show on any thumbnail.
+                const QRect frame = cell.adjusted(1, 1, -2, -2);
+                p.setBrush(Qt::NoBrush);
+                p.setPen(QPen(Qt::white, 1));
+                p.drawRect(frame);
+                p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+                p.drawRect(frame);
             }
         }
     }
@@ -157,6 +159,7 @@ void ThumbnailGrid::mouseReleaseEvent(QMouseEvent *e)
 
 void ThumbnailGrid::keyPressEvent(QKeyEvent *e)
 {
+    m_pressedKeys.insert(e->key());
     int row = m_row, col = m_col;
     switch (e->key()) {
     case Qt::Key_Left: --col; break;
@@ -176,9 +179,23 @@ void ThumbnailGrid::keyPressEvent(QKeyEvent *e)
 
 void ThumbnailGrid::keyReleaseEvent(QKeyEvent *e)
 {
-    if (!e->isAutoRepeat())
+    if (!e->isAutoRepeat() && m_pressedKeys.remove(e->key()))
         Q_EMIT keyReleased(e->key());
     QAbstractScrollArea::keyReleaseEvent(e);
+}
+
+void ThumbnailGrid::focusInEvent(QFocusEvent *e)
+{
+    QAbstractScrollArea::focusInEvent(e);
+    viewport()->update();
+}
+
+void ThumbnailGrid::focusOutEvent(QFocusEvent *e)
+{
+    // Releases after the focus left belong to whatever took it.
+    m_pressedKeys.clear();
+    QAbstractScrollArea::focusOutEvent(e);
+    viewport()->update();
 }
 
 } // namespace vz

@@ -4,6 +4,7 @@
 #include "imaging/Picture.h"
 
 #include <QAbstractScrollArea>
+#include <QSet>
 
 #include <functional>
 
@@ -52,13 +53,17 @@ public:
     int currentIndex() const { return m_col + m_row * m_shape.columns; }
     void setCurrentCell(int row, int column);
 
-    // Paint the toolkit's focus frame on the current cell as well.
+    // Frame the current cell whenever the grid has the focus, however it got
+    // it (the style frames focus only after keyboard navigation).
     void setShowFocusCell(bool on);
+    bool showsFocusCell() const { return m_focusCell; }
 
 Q_SIGNALS:
     // The mouse went down on a cell (already current).
     void cellPressed(int index);
-    // A key was released while the grid had focus.
+    // A key pressed while the grid had the focus was released. A release
+    // whose press went elsewhere (Enter on a message box that then closed)
+    // is not reported.
     void keyReleased(int key);
 
 protected:
@@ -69,6 +74,8 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
 
 private:
     DragPicture m_dragPicture;
@@ -85,6 +92,7 @@ private:
     int m_row = 0;
     int m_col = 0;
     bool m_focusCell = false;
+    QSet<int> m_pressedKeys; // pressed while the grid had the focus, not yet released
 };
 
 } // namespace vz

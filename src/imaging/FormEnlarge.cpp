@@ -79,9 +79,11 @@ const char *const kSliderStyle =
 
 QString hueTrack()
 {
-    // Two turns of the colour wheel: the slider spans -360..360 degrees.
+    // Two turns of the colour wheel: the slider spans -360..360 degrees, and
+    // the colour at each position is what pure red becomes by that rotation
+    // (60 degrees: yellow, 120: green, -120: blue).
     QString stops;
-    const char *const colours[] = {"#FF0000", "#FF00FF", "#0000FF", "#00FFFF", "#00FF00", "#FFFF00"};
+    const char *const colours[] = {"#FF0000", "#FFFF00", "#00FF00", "#00FFFF", "#0000FF", "#FF00FF"};
     for (int i = 0; i <= 12; ++i)
         stops += QStringLiteral(", stop:%1 %2").arg(i / 12.0).arg(QLatin1String(colours[i % 6]));
     return QStringLiteral("qlineargradient(x1:0, y1:0, x2:1, y2:0%1)").arg(stops);
@@ -347,7 +349,8 @@ void TEnlargedView::resizePicture()
     if (m_rasterMode)
         return;
     const Picture &p = m_image->picture();
-    const QRect area = m_imageArea->rect();
+    // Inside the blue border, as the raster is.
+    const QRect area = m_imageArea->rect().marginsRemoved(m_imageArea->layout()->contentsMargins());
     if (p.isMetafile() && m_ratio > 0) {
         // The metafile grows with the window, keeping its aspect ratio.
         const int cw = width();
@@ -447,13 +450,16 @@ void TEnlargedView::computePending()
     // A large image: show the effect on the displayed size now, the full
     // size once the slider rests.
     QImage preview = previewBase(m_pendingBase).copy();
-    int value = m_pendingValue;
-    if (m_pendingEffect == Effect::Median) {
-        const double scale = double(preview.width()) / base.Bitmap().width();
-        value = qBound(kMedianMin, roundHalfEven(value * scale), kMedianMax);
-    }
+    // Effects that reach over neighbouring pixels work at the shown scale,
+    // so the moving preview looks as the result will once it has settled.
+    const double scale = double(preview.width()) / base.Bitmap().width();
     ++m_computations;
-    applyEffect(preview, m_pendingEffect, value);
+    if (m_pendingEffect == Effect::Median)
+        medianFilterAtScale(preview, m_pendingValue, scale);
+    else if (m_pendingEffect == Effect::Sharpen)
+        sharpenImageAtScale(preview, m_pendingValue, scale);
+    else
+        applyEffect(preview, m_pendingEffect, m_pendingValue);
     m_display = preview;
     m_view->setImage(preview);
     m_settleTimer->start();
@@ -551,14 +557,18 @@ void TEnlargedView::btnOKClick()
     WaitCursor wait;
     PictureView *thumb = m_host ? m_host->panelThumbnail() : nullptr;
     if (!m_rasterMode) {
+        // Into the clipboard of the page the picture came from, as in raster
+        // mode: a metafile word belongs on the Alphabets clipboard.
         const Picture picture = m_image->picture();
-        if (thumb && !picture.isNull()) {
-            thumb->clear();
-            thumb->repaint();
-            thumb->setPicture(picture);
+        const int kind = m_host ? m_host->currentClipboardKind() : 0;
+        if (kind >= 1 && kind <= 3 && !picture.isNull()) {
+            if (thumb) {
+                thumb->clear();
+                thumb->repaint();
+                thumb->setPicture(picture);
+            }
+            toteBag(kind).SetPicture(picture);
         }
-        if (!picture.isNull())
-            toteBag(kClipartClip).SetPicture(picture);
     } else {
         btnApplyClick();
         const int kind = m_host ? m_host->currentClipboardKind() : 0;

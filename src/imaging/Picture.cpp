@@ -139,6 +139,12 @@ Picture Picture::fromFile(const QString &fileName, Kind kind)
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
+    if (kind == Kind::Bitmap) {
+        const QImage image = readBmpFile(f.readAll());
+        if (image.isNull())
+            throw FileError(invalidMessage(kind));
+        return fromImage(image);
+    }
     return fromBytes(f.readAll(), kind);
 }
 

@@ -34,7 +34,8 @@ public:
     // toolkit's message when the data cannot be read.
     static Picture fromBytes(const QByteArray &bytes, Kind kind);
     // Reads a file by the picture format its extension names; raises
-    // FileError for an unknown extension or unreadable data.
+    // FileError for an unknown extension or unreadable data. Unlike
+    // fromBytes, a bitmap file whose pixel rows were cut short is unreadable.
     static Picture fromFile(const QString &fileName);
     static Picture fromFile(const QString &fileName, Kind kind);
     // The kind an extension (".BMP", "wmf", ...) names; None when none.

@@ -18,6 +18,7 @@
 #endif
 
 #include <algorithm>
+#include <cmath>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -721,6 +722,94 @@ void medianFilter(QImage &image, int size)
     const QImage source = image.copy();
     for (int channel : {l.r, l.g, l.b})
         MedianChannel(source, image, l.step, channel, size).run();
+}
+
+void sharpenImageAtScale(QImage &image, int value, double scale)
+{
+    if (!(scale > 0.0) || scale >= 1.0) {
+        sharpenImage(image, value);
+        return;
+    }
+    value = std::clamp(value, kEffectMin, kEffectMax);
+    Layout l;
+    if (value == 0 || !prepare(image, l))
+        return;
+    // The 5 x 5 binomial blur has a standard deviation of one pixel; on a copy
+    // shrunk by `scale` the same blur is a Gaussian of `scale` pixels.
+    const double sigma = scale;
+    const int radius = std::max(1, int(std::ceil(3.0 * sigma)));
+    std::vector<double> weight(size_t(radius) + 1);
+    double total = 0.0;
+    for (int i = 0; i <= radius; ++i) {
+        weight[size_t(i)] = std::exp(-double(i * i) / (2.0 * sigma * sigma));
+        total += i == 0 ? weight[0] : 2.0 * weight[size_t(i)];
+    }
+    for (double &w : weight)
+        w /= total;
+    const double strength = value > 0 ? 2.0 * value / 1000.0 : value / 1000.0;
+    const int w = image.width(), h = image.height(), step = l.step;
+    const size_t rowBytes = size_t(w) * size_t(step);
+    // Rows blurred across, then each output row blurred down from them.
+    std::vector<float> across(rowBytes * size_t(h));
+    for (int y = 0; y < h; ++y) {
+        const uint8_t *src = image.constScanLine(y);
+        float *dst = across.data() + size_t(y) * rowBytes;
+        for (int x = 0; x < w; ++x) {
+            for (int c = 0; c < step; ++c) {
+                double sum = weight[0] * src[size_t(x) * size_t(step) + size_t(c)];
+                for (int i = 1; i <= radius; ++i) {
+                    const int left = std::max(0, x - i), right = std::min(w - 1, x + i);
+                    sum += weight[size_t(i)] * (src[size_t(left) * size_t(step) + size_t(c)]
+                                                + src[size_t(right) * size_t(step) + size_t(c)]);
+                }
+                dst[size_t(x) * size_t(step) + size_t(c)] = float(sum);
+            }
+        }
+    }
+    for (int y = 0; y < h; ++y) {
+        uint8_t *out = image.scanLine(y);
+        const float *mid = across.data() + size_t(y) * rowBytes;
+        for (size_t i = 0; i < rowBytes; ++i) {
+            double blur = weight[0] * mid[i];
+            for (int k = 1; k <= radius; ++k) {
+                const int up = std::max(0, y - k), down = std::min(h - 1, y + k);
+                blur += weight[size_t(k)] * (across[size_t(up) * rowBytes + i] + across[size_t(down) * rowBytes + i]);
+            }
+            const double v = out[i];
+            out[i] = clamp255(int(std::lround(v + strength * (v - blur))));
+        }
+    }
+}
+
+void medianFilterAtScale(QImage &image, int size, double scale)
+{
+    size = std::clamp(size, kMedianMin, kMedianMax);
+    if (!(scale > 0.0) || scale >= 1.0) {
+        medianFilter(image, size);
+        return;
+    }
+    Layout l;
+    if (size == 1 || !prepare(image, l))
+        return;
+    // The window shrunk with the picture, 1 staying 1: between two odd sizes
+    // (even windows shift the picture by half a pixel) the two results are
+    // mixed, so that small sizes still show instead of rounding to nothing.
+    const double scaled = 1.0 + (size - 1) * scale;
+    const int lower = 1 + 2 * int((scaled - 1.0) / 2.0);
+    const double t = (scaled - lower) / 2.0;
+    QImage upper = image.copy();
+    medianFilter(image, lower);
+    medianFilter(upper, lower + 2);
+    const int mix = int(std::lround(t * 256.0));
+    if (mix == 0)
+        return;
+    const size_t rowBytes = size_t(image.width()) * size_t(l.step);
+    for (int y = 0; y < image.height(); ++y) {
+        uint8_t *a = image.scanLine(y);
+        const uint8_t *b = upper.constScanLine(y);
+        for (size_t i = 0; i < rowBytes; ++i)
+            a[i] = uint8_t((a[i] * (256 - mix) + b[i] * mix + 128) >> 8);
+    }
 }
 
 void flipImage(QImage &image)

@@ -53,6 +53,15 @@ void changeContrast(QImage &image, int value);
 void sharpenImage(QImage &image, int value);
 void medianFilter(QImage &image, int size);
 void flipImage(QImage &image);
+
+// What sharpenImage and medianFilter do to a picture, approximated on a copy
+// of it shrunk by `scale` (below 1): the preview of a large picture at the
+// size it is shown. Sharpen uses the blur shrunk with the picture (a Gaussian
+// of `scale` pixels) at the same strength; the median's window shrinks too,
+// a size between two odd sizes mixing their results. At a scale of 1 or
+// more these are the plain effects.
+void sharpenImageAtScale(QImage &image, int value, double scale);
+void medianFilterAtScale(QImage &image, int size, double scale);
 void reverseImage(QImage &image);
 
 enum class Effect { Hue, Saturation, Intensity, Contrast, Sharpen, Median, Flip, Reverse };

@@ -456,7 +456,7 @@ QImage readRasterFile(const QString &fileName)
     if (readError)
         throw FileError(QStringLiteral("Cannot read the image file \"%1\": %2").arg(fileName, systemError(readError)));
     QString reason;
-    QImage image = bmp ? readBmp(bytes, &reason) : decodeJpeg(bytes, &reason);
+    QImage image = bmp ? readBmpFile(bytes, &reason) : decodeJpeg(bytes, &reason);
     if (image.isNull())
         throw FileError(QStringLiteral("Cannot read the image file \"%1\": %2").arg(fileName, reason));
     if (bmp && file.headBytes >= kBmpFileHeader + kBmpInfoHeader

@@ -2,6 +2,7 @@
 
 #include "common/AlignLayout.h"
 #include "common/SmallWidgets.h"
+#include "common/ListKeyChoice.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
 #include "imaging/ImageLoader.h"
@@ -25,6 +26,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -67,6 +69,14 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     m_listAlpha->setPalette(pal);
     listLayout->addWidget(m_listAlpha, Align::Client);
     connect(m_listAlpha, &QListWidget::itemClicked, this, &AlphabetPage::ListAlphaClick);
+    // A row reached with the keys loads as a click does; only "More..." waits
+    // for a click or Enter, so that arrowing past it opens no web site.
+    auto *keys = new ListKeyChoice(m_listAlpha);
+    connect(keys, &ListKeyChoice::rowChosenByKey, this, [this](int row) {
+        if (SplitFields(m_entries.value(row)).value(0) != QLatin1String("More..."))
+            ListAlphaClick();
+    });
+    connect(keys, &ListKeyChoice::enterPressed, this, &AlphabetPage::ListAlphaClick);
 
     QWidget *thumbs = colouredPanel(mainPage, "PanelThumbnails", palette::mainBlue);
     mainLayout->addWidget(thumbs, Align::Client);
@@ -144,6 +154,27 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     connect(m_edit, &TImageStringEdit::enterReleased, this, &AlphabetPage::PreviewAlf);
     connect(m_send, &QAbstractButton::clicked, this, &AlphabetPage::SendToalphaClipBoard);
     connect(m_preview, &PictureView::clicked, this, &AlphabetPage::ScrollboxToEffecsck);
+    // The white box around the preview opens it too (also while the preview
+    // is 0 wide); clicks on its canvas reach the viewport.
+    m_scrollViewport = m_scrollBox->viewport();
+    m_scrollViewport->installEventFilter(this);
+    m_preview->installEventFilter(this);
+}
+
+bool AlphabetPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // Types first: filtered events also come while the widgets are taken down.
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_scrollViewport) {
+        const auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::LeftButton && m_scrollViewport->rect().contains(me->position().toPoint())) {
+            ScrollboxToEffecsck();
+            return true;
+        }
+    } else if (event->type() == QEvent::Paint && watched == m_preview && m_edit->text() != m_previewText) {
+        // Each painting shows the word now in the box, not the one of the last Enter.
+        drawPreview();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 AlphabetPage::~AlphabetPage() = default;
@@ -236,12 +267,13 @@ void AlphabetPage::placePaintBox(int top)
     m_preview->move(m_preview->x(), top);
 }
 
-void AlphabetPage::PreviewAlf()
+void AlphabetPage::drawPreview()
 {
     WaitCursor wait;
+    m_previewText = m_edit->text();
     QImage word;
     try {
-        word = DrawWordPreview(m_edit->text(), m_characters, kPreviewHeight);
+        word = DrawWordPreview(m_previewText, m_characters, kPreviewHeight);
     } catch (const VzError &) {
         // A failure while painting leaves the preview as far as it got.
     }
@@ -250,6 +282,12 @@ void AlphabetPage::PreviewAlf()
     const bool fits = m_preview->width() < m_scrollBox->viewport()->width();
     m_scrollBox->widget()->resize(word.width(), kPreviewHeight + 11);
     placePaintBox(fits ? 11 : 2);
+}
+
+void AlphabetPage::PreviewAlf()
+{
+    WaitCursor wait;
+    drawPreview();
     m_scrollBox->horizontalScrollBar()->setValue(m_scrollBox->horizontalScrollBar()->maximum());
 }
 
@@ -263,9 +301,15 @@ void AlphabetPage::renderWord(const QString &fileName) const
     RenderTypedWord(m_edit->text(), m_characters, wordKind(), false, fileName);
 }
 
+bool AlphabetPage::wordDraws() const
+{
+    return typedWordDraws(m_edit->text(), m_characters);
+}
+
 void AlphabetPage::ScrollboxToEffecsck()
 {
-    if (m_edit->text().trimmed().isEmpty())
+    // Nothing drawn (blank, or only characters without letters): nothing to show.
+    if (m_edit->text().trimmed().isEmpty() || !wordDraws())
         return;
     if (openPreview)
         openPreview();
@@ -274,7 +318,7 @@ void AlphabetPage::ScrollboxToEffecsck()
 
 void AlphabetPage::SendToalphaClipBoard()
 {
-    if (m_edit->text().trimmed().isEmpty())
+    if (m_edit->text().trimmed().isEmpty() || !wordDraws())
         return;
     if (sendToClipboard)
         sendToClipboard();

@@ -53,6 +53,8 @@ public:
 
     // The chosen alphabet's picture kind.
     WordKind wordKind() const;
+    // Whether the typed text draws anything with the bound letters.
+    bool wordDraws() const;
     // Renders the typed word in that kind into a file.
     void renderWord(const QString &fileName) const;
 
@@ -73,8 +75,13 @@ Q_SIGNALS:
     // After an alphabet was chosen (also when it was loaded again).
     void alphabetChosen(int row);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void placePaintBox(int top);
+    // DrawWordPreview into PaintBox1 from the typing box's current text.
+    void drawPreview();
 
     AppState &m_state;
     CharacterMap &m_characters;
@@ -85,9 +92,11 @@ private:
     QListWidget *m_listAlpha;
     ThumbnailGrid *m_grid;
     QScrollArea *m_scrollBox;
+    QWidget *m_scrollViewport;
     PictureView *m_preview;
     TImageStringEdit *m_edit;
     QAbstractButton *m_send;
+    QString m_previewText; // the text PaintBox1 shows
 };
 
 } // namespace vz

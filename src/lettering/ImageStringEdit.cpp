@@ -8,9 +8,36 @@
 
 namespace vz {
 
+QChar capitalInLatin1(QChar c)
+{
+    const QChar upper = c.toUpper();
+    return upper.unicode() <= 255 ? upper : c;
+}
+
+QString capitalsInLatin1(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        c = capitalInLatin1(c);
+    return out;
+}
+
 TImageStringEdit::TImageStringEdit(QWidget *parent)
     : QLineEdit(parent)
 {
+}
+
+void TImageStringEdit::setCapitals(bool on)
+{
+    m_capitals = on;
+    if (!on)
+        return;
+    const QString upper = capitalsInLatin1(text());
+    if (upper != text()) {
+        const int cursor = cursorPosition();
+        setText(upper);
+        setCursorPosition(cursor);
+    }
 }
 
 bool TImageStringEdit::allows(QChar c) const
@@ -43,8 +70,9 @@ void TImageStringEdit::keyPressEvent(QKeyEvent *e)
         e->accept();
         return;
     }
-    if (m_capitals && c.toUpper() != c) {
-        QKeyEvent upper(e->type(), e->key(), e->modifiers(), QString(c.toUpper()), e->isAutoRepeat(), ushort(e->count()));
+    if (m_capitals && capitalInLatin1(c) != c) {
+        QKeyEvent upper(e->type(), e->key(), e->modifiers(), QString(capitalInLatin1(c)), e->isAutoRepeat(),
+                        ushort(e->count()));
         QLineEdit::keyPressEvent(&upper);
         return;
     }

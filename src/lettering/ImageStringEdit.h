@@ -19,8 +19,9 @@ public:
     // The allowed codes (decimal texts, sorted), owned by the caller; none
     // until the first alphabet's letters are bound.
     void setAllowedCodes(const QStringList *codes) { m_allowed = codes; }
-    // Typed characters are shown as capitals.
-    void setCapitals(bool on) { m_capitals = on; }
+    // Typed characters are shown as capitals; turning this on also turns
+    // the text already held into capitals.
+    void setCapitals(bool on);
     bool capitals() const { return m_capitals; }
 
 Q_SIGNALS:
@@ -37,6 +38,12 @@ private:
     const QStringList *m_allowed = nullptr;
     bool m_capitals = false;
 };
+
+// The capital of a character where it lies in 0..255, else the character
+// itself: one character for one, so no "SS" for the sharp s, and the small y
+// with diaeresis and the micro sign stay as they are.
+QChar capitalInLatin1(QChar c);
+QString capitalsInLatin1(const QString &text);
 
 inline const QString kTextTooLongMessage = QStringLiteral("The text may not exceed 30 characters");
 

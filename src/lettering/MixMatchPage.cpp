@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -102,6 +103,22 @@ MixMatchPage::MixMatchPage(AppState &state, AlphabetPage &alphabets, QWidget *lo
     connect(m_lineSpace, &QSpinBox::valueChanged, this, &MixMatchPage::PaintClip);
     connect(send, &QAbstractButton::clicked, this, &MixMatchPage::SendMixToClip);
     connect(m_paintBox, &PictureView::clicked, this, &MixMatchPage::SendToEffects);
+    // The white box around the preview opens it too, also while it is 0 wide.
+    m_scrollViewport = m_scroll->viewport();
+    m_scrollViewport->installEventFilter(this);
+}
+
+bool MixMatchPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // Types first: filtered events also come while the widgets are taken down.
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_scrollViewport) {
+        const auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::LeftButton && m_scrollViewport->rect().contains(me->position().toPoint())) {
+            SendToEffects();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 QWidget *MixMatchPage::paintBox() const { return m_paintBox; }
@@ -198,15 +215,27 @@ void MixMatchPage::renderTo(const QString &fileName) const
         RenderComposition(m_entries, lineSpace(), false, fileName);
 }
 
+bool MixMatchPage::drawsSomething() const
+{
+    return !m_entries.isEmpty() && !renderCompositionBitmap(m_entries, lineSpace()).isNull();
+}
+
 void MixMatchPage::SendMixToClip()
 {
-    if (!m_entries.isEmpty() && sendToClipboard)
+    if (m_entries.isEmpty())
+        return;
+    WaitCursor wait;
+    // Line breaks only (with a small line space) make no picture: nothing to send.
+    if (drawsSomething() && sendToClipboard)
         sendToClipboard();
 }
 
 void MixMatchPage::SendToEffects()
 {
-    if (!m_entries.isEmpty() && openPreview)
+    if (m_entries.isEmpty())
+        return;
+    WaitCursor wait;
+    if (drawsSomething() && openPreview)
         openPreview();
 }
 

@@ -37,6 +37,9 @@ public:
     int lineSpace() const;
     // The composition rendered into a file (BMP); nothing when it is empty.
     void renderTo(const QString &fileName) const;
+    // Whether the composition draws anything; raises the loader's error for
+    // an entry whose file cannot be read.
+    bool drawsSomething() const;
 
     // Hooks set by the main window: the Mix & Match clipboard and the preview window.
     std::function<void()> sendToClipboard;
@@ -53,6 +56,9 @@ public Q_SLOTS:
     void SendMixToClip();
     void SendToEffects();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QString letterPath(int position) const;
 
@@ -67,6 +73,7 @@ private:
     QSpinBox *m_lineSpace;
     QScrollArea *m_scroll;
     PictureView *m_paintBox;
+    QWidget *m_scrollViewport;
 };
 
 } // namespace vz

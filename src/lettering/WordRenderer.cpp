@@ -81,6 +81,13 @@ void writeBmp(const QImage &img, const QString &fileName)
 
 } // namespace
 
+bool typedWordDraws(const QString &text, CharacterMap &map)
+{
+    const QList<const Picture *> letters = drawnLetters(text, map);
+    return std::any_of(letters.cbegin(), letters.cend(),
+                       [](const Picture *l) { return l->width() > 0 && l->height() > 0; });
+}
+
 QImage renderTypedWordBitmap(const QString &text, CharacterMap &map)
 {
     const QList<const Picture *> letters = drawnLetters(text, map);
@@ -197,6 +204,9 @@ QImage DrawWordPreview(const QString &text, CharacterMap &map, int height)
 void RenderTypedWord(const QString &text, CharacterMap &map, WordKind kind, bool copyToClipboard, const QString &fileName)
 {
     if (kind == WordKind::Metafile) {
+        // An empty metafile would still be a file that claims a word.
+        if (!typedWordDraws(text, map))
+            return;
         const Picture word = renderTypedWordMetafile(text, map, screenResolution());
         if (copyToClipboard)
             SystemClipboard::putPicture(word);

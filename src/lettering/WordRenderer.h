@@ -21,6 +21,11 @@ inline const QString kNewLine = QStringLiteral("NewLine");
 // none gives a null image (0 x 0).
 QImage renderTypedWordBitmap(const QString &text, CharacterMap &map);
 
+// Whether the typed text draws anything: at least one of its characters has
+// a letter with a picture of some size. A text that draws nothing makes no
+// picture of either kind; there is nothing to send, preview or write.
+bool typedWordDraws(const QString &text, CharacterMap &map);
+
 // The typed text as a metafile: each letter's metafile stretched side by
 // side at eight times its size in pixels on a metafile eight times the sum of
 // their physical sizes, whose size in pixels is then set to a sixteenth (so
@@ -39,7 +44,8 @@ QImage DrawWordPreview(const QString &text, CharacterMap &map, int height);
 
 // Renders the typed text in `kind`; writes it to `fileName` when that is
 // given and its folder exists (BMP, or a placeable WMF), and puts it on the
-// system clipboard when asked.
+// system clipboard when asked. A text that draws nothing writes and copies
+// nothing, in either kind.
 void RenderTypedWord(const QString &text, CharacterMap &map, WordKind kind, bool copyToClipboard,
                      const QString &fileName);
 

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QSlider>
 #include <QTimer>
@@ -29,6 +30,48 @@ QImage colourful(int width, int height, quint32 seed = 7)
             line[x] = qRgb(int(rng.bounded(256)), (x * 255) / qMax(1, width - 1), (y * 255) / qMax(1, height - 1));
     }
     return img;
+}
+
+// Shapes of many sizes with a little noise, like a photograph more than
+// colourful() is.
+QImage shapes(int width, int height)
+{
+    QImage img(width, height, QImage::Format_RGB32);
+    img.fill(QColor(200, 220, 240));
+    QRandomGenerator rng(3);
+    {
+        QPainter p(&img);
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 300; ++i) {
+            p.setBrush(QColor(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256))));
+            p.drawEllipse(QRect(int(rng.bounded(width)), int(rng.bounded(height)), 5 + int(rng.bounded(200)),
+                                5 + int(rng.bounded(120))));
+        }
+    }
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = int(rng.bounded(41)) - 20;
+            line[x] = qRgb(qBound(0, qRed(line[x]) + n, 255), qBound(0, qGreen(line[x]) + n, 255),
+                           qBound(0, qBlue(line[x]) + n, 255));
+        }
+    }
+    return img;
+}
+
+// Mean difference per channel of two images of one size.
+double meanDiff(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
+        const auto *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            sum += qAbs(qRed(p[col]) - qRed(q[col])) + qAbs(qGreen(p[col]) - qGreen(q[col]))
+                   + qAbs(qBlue(p[col]) - qBlue(q[col]));
+    }
+    return sum / (3.0 * x.width() * x.height());
 }
 
 QImage with(QImage img, Effect effect, int value)
@@ -77,10 +120,15 @@ private Q_SLOTS:
     void okStoresInCurrentClipboard_data();
     void okStoresInCurrentClipboard();
     void pictureMode();
+    void okInPictureModeStoresInCurrentClipboard_data();
+    void okInPictureModeStoresInCurrentClipboard();
+    void hueTrackShowsWhatRedBecomes();
     void metafileFollowsWindowSize_data();
     void metafileFollowsWindowSize();
     void burstComputesLatestOnly();
     void largeImagePreviewThenFullSize();
+    void movingPreviewLooksLikeSettled_data();
+    void movingPreviewLooksLikeSettled();
     void emptyImageRaises();
 
 private:
@@ -318,13 +366,18 @@ void TestFormEnlarge::pictureMode()
     view.PictureMode(picture);
     view.setWindowTitle(QStringLiteral("Rose"));
     m_host->clipart = true;
+    m_host->kind = kClipartClip;
     view.show();
     QCOMPARE(view.windowTitle(), QStringLiteral("Rose")); // the clip-art page keeps its caption
     QVERIFY(!view.findChild<QWidget *>("pnlEffects")->isVisible());
     QVERIFY(view.Image()->isVisible());
     QVERIFY(view.imgMain().isEmpty());
-    const QRect area = view.findChild<QWidget *>("pnlImage")->rect();
+    // Fitted inside the 8-pixel border, then inset by 3 by the fitting rule.
+    const QRect area = view.findChild<QWidget *>("pnlImage")->rect().adjusted(8, 8, -8, -8);
     QCOMPARE(view.Image()->geometry(), *fitPictureRect(200, 100, area));
+    QCOMPARE(view.Image()->geometry(), view.findChild<QWidget *>("imgMain")->geometry().adjusted(3, 3, -3, -3)
+                                           .intersected(view.Image()->geometry()));
+    QVERIFY(view.findChild<QWidget *>("imgMain")->geometry().adjusted(2, 2, -2, -2).contains(view.Image()->geometry()));
 
     click(view, "btncopy");
     QCOMPARE(m_host->copied.size(), 1);
@@ -341,6 +394,73 @@ void TestFormEnlarge::pictureMode()
     m_host->clipart = false;
     view.show();
     QCOMPARE(view.windowTitle(), QStringLiteral("Preview Image/Change Effects"));
+    view.btnCancelClick();
+}
+
+void TestFormEnlarge::okInPictureModeStoresInCurrentClipboard_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("alphabets (a metafile word)") << 1;
+    QTest::newRow("clipart") << 2;
+    QTest::newRow("mix & match") << 3;
+    QTest::newRow("enhancements: none") << 4;
+}
+
+// OK in picture mode stores into the clipboard of the page the preview came
+// from, as raster mode does.
+void TestFormEnlarge::okInPictureModeStoresInCurrentClipboard()
+{
+    QFETCH(int, kind);
+    m_host->kind = kind;
+    const Picture old = Picture::fromImage(colourful(10, 10));
+    m_host->thumb->setPicture(old);
+    TEnlargedView view(m_host.get());
+    view.PictureMode(Picture::fromImage(colourful(120, 40)));
+    view.show();
+    click(view, "btnOK");
+    QCOMPARE(view.result(), int(QDialog::Accepted));
+    for (int n = 1; n <= 4; ++n) {
+        QCOMPARE(toteBag(n).HasPicture, n == kind && kind <= 3);
+        QVERIFY(!toteBag(n).HasRaster);
+    }
+    QCOMPARE(m_host->thumb->picture().size(), kind <= 3 ? QSize(120, 40) : QSize(10, 10));
+}
+
+// Under the thumb the hue slider's track shows what pure red becomes at the
+// thumb's value.
+void TestFormEnlarge::hueTrackShowsWhatRedBecomes()
+{
+    TEnlargedView view(m_host.get());
+    open(view, colourful(20, 20));
+    click(view, "btnColor");
+    QSlider *hue = slider(view, "tbHue");
+    QVERIFY(hue->isVisible());
+    const QColor thumb(0x01, 0x48, 0xB2);
+    const int y = hue->height() / 2;
+    for (int value : {-360, -240, -180, -120, -60, 0, 60, 90, 120, 180, 240, 300, 360}) {
+        hue->setValue(value);
+        const QImage withThumb = hue->grab().toImage();
+        int left = -1, right = -1;
+        for (int x = 0; x < withThumb.width(); ++x) {
+            if (withThumb.pixelColor(x, y) == thumb) {
+                if (left < 0)
+                    left = x;
+                right = x;
+            }
+        }
+        QVERIFY2(left >= 0, "thumb not found");
+        // The track where the thumb was, with the thumb moved out of the way.
+        hue->setValue(value < 0 ? 360 : -360);
+        const QColor track = hue->grab().toImage().pixelColor((left + right) / 2, y);
+        QImage red(1, 1, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        applyEffect(red, Effect::Hue, value);
+        const QColor expected = red.pixelColor(0, 0);
+        const int diff = qMax(qAbs(track.red() - expected.red()),
+                              qMax(qAbs(track.green() - expected.green()), qAbs(track.blue() - expected.blue())));
+        QVERIFY2(diff <= 24, qPrintable(QStringLiteral("value %1: track %2, red becomes %3")
+                                            .arg(value).arg(track.name(), expected.name())));
+    }
     view.btnCancelClick();
 }
 
@@ -417,6 +537,58 @@ void TestFormEnlarge::largeImagePreviewThenFullSize()
     slider(view, "tbBrightness")->setValue(200);
     click(view, "btnApply");
     QCOMPARE(view.Fimgset().Bitmap(), with(orig, Effect::Intensity, 200));
+}
+
+void TestFormEnlarge::movingPreviewLooksLikeSettled_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("slider");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<double>("bound"); // mean difference in levels
+    // The settled sharpening of the noise clips at black and white, which no
+    // preview at the shown size can copy: the bounds leave room for that.
+    const QSize design(632, 412), small(420, 330);
+    QTest::newRow("sharpen 1000") << "btnSharpen" << "tbSharpness" << 1000 << design << 5.0;
+    QTest::newRow("sharpen 300") << "btnSharpen" << "tbSharpness" << 300 << design << 2.0;
+    QTest::newRow("blur -1000") << "btnSharpen" << "tbSharpness" << -1000 << design << 2.5;
+    QTest::newRow("median 5") << "btnMedian" << "tbPaint" << 5 << design << 3.5;
+    QTest::newRow("median 10") << "btnMedian" << "tbPaint" << 10 << design << 3.5;
+    QTest::newRow("median 20") << "btnMedian" << "tbPaint" << 20 << design << 3.5;
+    QTest::newRow("median 8, small window") << "btnMedian" << "tbPaint" << 8 << small << 3.5;
+    QTest::newRow("median 20, small window") << "btnMedian" << "tbPaint" << 20 << small << 3.5;
+}
+
+// On a large picture the preview shown while the slider moves approximates
+// the result once it has settled, both seen at the displayed size, and a
+// median shows while moving.
+void TestFormEnlarge::movingPreviewLooksLikeSettled()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, slider);
+    QFETCH(int, value);
+    QFETCH(QSize, window);
+    QFETCH(double, bound);
+    TEnlargedView view(m_host.get());
+    view.resize(window);
+    const QImage orig = shapes(1800, 1000);
+    open(view, orig);
+    click(view, qPrintable(button));
+    const int before = view.effectComputations();
+    this->slider(view, qPrintable(slider))->setValue(value);
+    QTRY_VERIFY(view.effectComputations() > before);
+    const QImage moving = view.displayedImage();
+    QVERIFY(moving.width() < orig.width() / 2);
+    QTRY_COMPARE(view.displayedImage().size(), orig.size());
+    const QImage settled = view.displayedImage().scaled(moving.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage plain = orig.scaled(moving.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const double diff = meanDiff(moving, settled);
+    qDebug("%s: moving preview %.2f levels from the settled result (the unchanged picture: %.2f)",
+           QTest::currentDataTag(), diff, meanDiff(plain, settled));
+    QVERIFY2(diff < bound, qPrintable(QString::number(diff)));
+    if (button == "btnMedian")
+        QVERIFY(meanDiff(moving, plain) > 0.5); // the effect shows while moving
+    view.btnCancelClick();
 }
 
 void TestFormEnlarge::emptyImageRaises()

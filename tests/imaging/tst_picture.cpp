@@ -7,6 +7,7 @@
 #include "imaging/BmpFile.h"
 #include "imaging/ImageLoader.h"
 #include "imaging/Picture.h"
+#include "imaging/RasterFile.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -109,7 +110,9 @@ private slots:
     void readBmp();
     void badBmpIsRejected_data();
     void badBmpIsRejected();
-    void shortBitsLeaveRowsWhite();
+    void dataInsideOtherFilesIsLenient();
+    void cutShortFilesAreRefused_data();
+    void cutShortFilesAreRefused();
     void filesFromAnotherWriter_data();
     void filesFromAnotherWriter();
     void writeBmp24Layout();
@@ -210,12 +213,50 @@ void TestPicture::badBmpIsRejected()
     }
 }
 
-void TestPicture::shortBitsLeaveRowsWhite()
+void TestPicture::dataInsideOtherFilesIsLenient()
 {
-    // Two rows declared, one stored (the bottom one): the top row is white.
-    const QByteArray file = bmp(40, 1, 2, 24, 0, {}, rows({"0000FF00"}));
-    const QImage img = vz::readBmp(file);
-    QCOMPARE(pixels(img), (QList<QRgb>{W, R}));
+    // A bitmap held inside another file (a layout, a tour, clipboard data):
+    // two rows declared, one stored (the bottom one), the top row is white.
+    const QByteArray data = bmp(40, 1, 2, 24, 0, {}, rows({"0000FF00"}));
+    QCOMPARE(pixels(Picture::fromBytes(data, Picture::Kind::Bitmap).image()), (QList<QRgb>{W, R}));
+}
+
+void TestPicture::cutShortFilesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<QRgb>>("expected"); // empty: refused
+    // Rows are stored bottom-up: the first stored row is the lower one.
+    const QByteArray rgb = bmp(40, 1, 2, 24, 0, {}, rows({"0000FF00", "00FF0000"}));
+    QTest::newRow("24 bit whole") << rgb << QList<QRgb>{G, R};
+    QTest::newRow("24 bit, last padding missing") << rgb.chopped(1) << QList<QRgb>{G, R};
+    QTest::newRow("24 bit, last row cut") << rgb.chopped(2) << QList<QRgb>{};
+    QTest::newRow("24 bit, one row of two") << rgb.chopped(4) << QList<QRgb>{};
+    const QByteArray indexed = bmp(40, 3, 2, 8, 0, {R, G, B}, rows({"00010200", "02020100"}));
+    QTest::newRow("8 bit, last padding missing") << indexed.chopped(1) << QList<QRgb>{B, B, G, R, G, B};
+    QTest::newRow("8 bit, last pixel missing") << indexed.chopped(2) << QList<QRgb>{};
+    const QByteArray top = bmp(40, 1, -2, 24, 0, {}, rows({"0000FF00", "00FF0000"}));
+    QTest::newRow("top-down, last row cut") << top.chopped(3) << QList<QRgb>{};
+    // Shorter than its own header says by a wide margin, as a download cut off.
+    QImage big(100, 60, QImage::Format_RGB32);
+    big.fill(Qt::red);
+    QTest::newRow("large picture cut in half") << vz::writeBmp24(big).left(9000) << QList<QRgb>{};
+}
+
+void TestPicture::cutShortFilesAreRefused()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QList<QRgb>, expected);
+    vztest::Sandbox box;
+    const QString path = box.write(QStringLiteral("cut.bmp"), file);
+    if (expected.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(vz::FileError, Picture::fromFile(path));
+        QVERIFY_THROWS_EXCEPTION(vz::FileError, vz::readRasterFile(path));
+        // Held inside another file the same bytes still give a picture.
+        QVERIFY(!Picture::fromBytes(file, Picture::Kind::Bitmap).isNull());
+        return;
+    }
+    QCOMPARE(pixels(Picture::fromFile(path).image()), expected);
+    QCOMPARE(pixels(vz::readRasterFile(path)), expected);
 }
 
 void TestPicture::filesFromAnotherWriter_data()

@@ -496,6 +496,10 @@ void TestRasterImage::commandLine()
     QCOMPARE(run({QStringLiteral("hue"), QStringLiteral("ninety"), in, out}), 1);
     QCOMPARE(run({QStringLiteral("hue"), QStringLiteral("400"), in, out}), 1);
     QCOMPARE(run({QStringLiteral("hue"), QStringLiteral("90"), box.path(QStringLiteral("missing.bmp")), out}), 1);
+    // A file cut short is unreadable, in the row pass and in memory alike.
+    const QString cut = box.write(QStringLiteral("cut.bmp"), encoded(img, "bmp").left(100));
+    QCOMPARE(run({QStringLiteral("reverse"), QStringLiteral("x"), cut, out}), 1);
+    QCOMPARE(run({QStringLiteral("--in-memory"), QStringLiteral("hue"), QStringLiteral("90"), cut, out}), 1);
 }
 
 QTEST_MAIN(TestRasterImage)

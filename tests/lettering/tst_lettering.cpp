@@ -1,3 +1,5 @@
+#include "clipboards/ToteBags.h"
+#include "clipboards/TToteBageImage.h"
 #include "common/Dialogs.h"
 #include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
@@ -34,6 +36,15 @@ private Q_SLOTS:
     void enterPreviewsWord();
     void mixMatchScrollEstimate();
     void mixMatchEditing();
+    void scrollBoxClickOpensPreview_data();
+    void scrollBoxClickOpensPreview();
+    void capitalsApplyToHeldText();
+    void capitalInLatin1_data();
+    void capitalInLatin1();
+    void nothingDrawnNothingSent_data();
+    void nothingDrawnNothingSent();
+    void previewShowsCurrentText();
+    void listChosenWithKeys();
 
 private:
     int rowOf(const QString &name) const;
@@ -239,6 +250,202 @@ void TestLettering::mixMatchEditing()
     m_window->findChild<QAbstractButton *>("btnAlpha")->click();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
     QVERIFY(mix->composition().isEmpty());
+}
+
+// The white box around either preview opens the preview window, also where
+// the canvas lies above the paint box and while the preview is 0 wide.
+void TestLettering::scrollBoxClickOpensPreview_data()
+{
+    QTest::addColumn<bool>("mix");
+    QTest::addColumn<bool>("drawn"); // Enter pressed: the preview is drawn
+    QTest::addColumn<QPoint>("at");  // in the scroll box's viewport; x < 0 counts from the right
+    QTest::newRow("alphabets, beside the preview") << false << true << QPoint(-3, 30);
+    QTest::newRow("alphabets, above the preview") << false << true << QPoint(5, 3);
+    QTest::newRow("alphabets, preview 0 wide") << false << false << QPoint(5, 30);
+    QTest::newRow("mix, beside the preview") << true << true << QPoint(-3, 30);
+    QTest::newRow("mix, above the preview") << true << true << QPoint(5, 3);
+}
+
+void TestLettering::scrollBoxClickOpensPreview()
+{
+    QFETCH(bool, mix);
+    QFETCH(bool, drawn);
+    QFETCH(QPoint, at);
+    choose("Caps");
+    int opened = 0;
+    QScrollArea *box = nullptr;
+    QWidget *paint = nullptr;
+    if (mix) {
+        m_window->findChild<QAbstractButton *>("btnMixMatch")->click();
+        MixMatchPage *page = m_window->mixMatchPage();
+        page->openPreview = [&] { ++opened; };
+        QTest::mouseClick(this->page()->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+        box = page->scrollBox();
+        paint = page->paintBox();
+    } else {
+        page()->openPreview = [&] { ++opened; };
+        QTest::keyClicks(edit(), "AB");
+        if (drawn)
+            QTest::keyClick(edit(), Qt::Key_Return);
+        box = page()->scrollBox();
+        paint = page()->paintBox();
+    }
+    QCOMPARE(paint->width() > 0, drawn);
+    if (at.x() < 0)
+        at.rx() += box->viewport()->width();
+    QVERIFY(!paint->geometry().contains(box->widget()->mapFrom(box->viewport(), at)));
+    QTest::mouseClick(box->viewport()->childAt(at) ? box->viewport()->childAt(at) : box->viewport(), Qt::LeftButton,
+                      {}, box->viewport()->childAt(at) ? box->viewport()->childAt(at)->mapFrom(box->viewport(), at) : at);
+    QCOMPARE(opened, 1);
+    // The scroll bar is no part of the box.
+    QTest::mouseClick(box->horizontalScrollBar(), Qt::LeftButton);
+    QCOMPARE(opened, 1);
+}
+
+// Choosing an alphabet that forces capitals turns the held text into
+// capitals, and the preview and the send follow.
+void TestLettering::capitalsApplyToHeldText()
+{
+    toteBag(kAlphaClip).clear();
+    choose("Fonty");
+    QTest::keyClicks(edit(), "ab");
+    QCOMPARE(edit()->text(), QString("ab"));
+    DialogResponder responder;
+    choose("Caps");
+    QCOMPARE(edit()->text(), QString("AB"));
+    QCOMPARE(page()->paintBox()->width(), 56); // two letters 20 x 40 at 57 high
+    m_window->findChild<QAbstractButton *>("btnAddAlphatoClip")->click();
+    QVERIFY(responder.messages().isEmpty());
+    QVERIFY(toteBag(kAlphaClip).HasRaster);
+    // Typed keys become capitals when the alphabet has the small letter but
+    // forces capitals (it has no small a).
+    m_box->write("program/Alphabets/Color/Bees/ImageSetData.qn", "Version=2\r\nName=Bees\r\nType=CA\r\nFill=0\r\n");
+    writeAlphabet(*m_box, "program/Alphabets/Color/Bees", "CA", {{"A", 20, 40, Qt::red}, {"smallb", 20, 30, Qt::cyan}});
+    page()->fillAlphabetList(m_box->path("program/Alphabets/Color"));
+    choose("Bees");
+    QVERIFY(edit()->capitals());
+    edit()->clear();
+    QTest::keyClicks(edit(), "b");
+    QCOMPARE(edit()->text(), QString("B"));
+}
+
+void TestLettering::capitalInLatin1_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("capitals");
+    QTest::newRow("ASCII") << "abz AZ 1!" << "ABZ AZ 1!";
+    QTest::newRow("accented") << QString::fromUtf8("éàñþ") << QString::fromUtf8("ÉÀÑÞ");
+    QTest::newRow("sharp s stays one letter") << QString::fromUtf8("ß") << QString::fromUtf8("ß");
+    QTest::newRow("capital outside 0-255") << QString::fromUtf8("ÿµ") << QString::fromUtf8("ÿµ");
+    QTest::newRow("division sign") << QString::fromUtf8("÷") << QString::fromUtf8("÷");
+}
+
+void TestLettering::capitalInLatin1()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, capitals);
+    QCOMPARE(capitalsInLatin1(text), capitals);
+    TImageStringEdit box;
+    box.setText(text);
+    box.setCapitals(true);
+    QCOMPARE(box.text(), capitals);
+    QCOMPARE(box.text().size(), text.size());
+}
+
+// A text or composition that draws nothing is not sent and not previewed,
+// and no error box comes up.
+void TestLettering::nothingDrawnNothingSent_data()
+{
+    QTest::addColumn<bool>("mix");
+    QTest::addColumn<QString>("text"); // alphabets: the typed text; mix: letters "A", breaks "|"
+    QTest::addColumn<bool>("draws");
+    QTest::newRow("alphabets, characters without letters") << false << "!!" << false;
+    QTest::newRow("alphabets, one letter among them") << false << "!A!" << true;
+    QTest::newRow("mix, line breaks only") << true << "||" << false;
+    QTest::newRow("mix, a letter on the second line") << true << "|A" << true;
+}
+
+void TestLettering::nothingDrawnNothingSent()
+{
+    QFETCH(bool, mix);
+    QFETCH(QString, text);
+    QFETCH(bool, draws);
+    const int clip = mix ? kMixClip : kAlphaClip;
+    toteBag(clip).clear();
+    choose("Caps");
+    int previews = 0;
+    DialogResponder responder;
+    if (mix) {
+        m_window->findChild<QAbstractButton *>("btnMixMatch")->click();
+        MixMatchPage *m = m_window->mixMatchPage();
+        m->openPreview = [&] { ++previews; };
+        for (QChar c : text) {
+            if (c == '|')
+                m->btnNewLine()->click();
+            else
+                m->DBAlphaGridMousedown(0);
+        }
+        m_window->findChild<QAbstractButton *>("btnSendMixToClip")->click();
+        m->SendToEffects();
+    } else {
+        page()->openPreview = [&] { ++previews; };
+        edit()->setText(text);
+        m_window->findChild<QAbstractButton *>("btnAddAlphatoClip")->click();
+        page()->ScrollboxToEffecsck();
+    }
+    QVERIFY2(responder.messages().isEmpty(), qPrintable(responder.messages().join('\n')));
+    QCOMPARE(toteBag(clip).HasRaster, draws);
+    QCOMPARE(previews, draws ? 1 : 0);
+}
+
+// The preview paints the text now in the box, not the one of the last Enter.
+void TestLettering::previewShowsCurrentText()
+{
+    // Past the start-up maximising, whose resize loads the alphabet again.
+    QTRY_VERIFY(m_window->isMaximized());
+    QTRY_COMPARE(m_window->frameGeometry().size(), m_window->screen()->availableGeometry().size());
+    choose("Caps");
+    QTest::keyClicks(edit(), "AB");
+    QTest::keyClick(edit(), Qt::Key_Return);
+    QWidget *box = page()->paintBox();
+    QCOMPARE(box->width(), 56);
+    QTest::keyClicks(edit(), "C");
+    QCOMPARE(box->width(), 56); // not redrawn while typing
+    m_window->findChild<QAbstractButton *>("btnMixMatch")->click();
+    m_window->findChild<QAbstractButton *>("btnAlpha")->click();
+    QTRY_COMPARE(box->width(), 84);
+    const QImage shown = box->grab().toImage();
+    QCOMPARE(shown.pixelColor(70, 30), QColor(Qt::green)); // the C
+}
+
+// Arrowing through ListAlpha loads each alphabet as a click does, except
+// "More...", which only a click or Enter opens.
+void TestLettering::listChosenWithKeys()
+{
+    QStringList opened;
+    setShellOpenHook([&](const QString &url) { opened << url; });
+    choose("Caps");
+    QListWidget *list = page()->listAlpha();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), rowOf("Caps") + 1);
+    QCOMPARE(m_window->state().alphabetName, list->currentItem()->text());
+    QCOMPARE(m_window->state().alphabetRow, list->currentRow());
+    // Onto "More...": highlighted only.
+    const int more = rowOf("More...");
+    list->setCurrentRow(more - 1);
+    const QString before = m_window->state().alphabetName;
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->currentRow(), more);
+    QVERIFY(opened.isEmpty());
+    QCOMPARE(m_window->state().alphabetName, before);
+    // Enter opens it and goes back to the row above.
+    DialogResponder responder; // the row above ("Zed") reports its bad Fill value
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(list->currentRow(), more - 1);
 }
 
 QTEST_MAIN(TestLettering)

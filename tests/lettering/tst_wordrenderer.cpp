@@ -28,6 +28,8 @@ private Q_SLOTS:
     void metafileWord();
     void compositionDrawsMetafileLetters();
     void vztoolRenders();
+    void drawingNothing_data();
+    void drawingNothing();
 };
 
 namespace {
@@ -222,10 +224,59 @@ void TestWordRenderer::vztoolRenders()
     QCOMPARE(QImage(box.path("w.bmp")).size(), QSize(50, 60));
     QCOMPARE(run({"render", "mix", "--line-space", "0", box.path("m.bmp"), folder + "Bab_A.bmp", "NewLine", folder + "Bab_B.bmp"}), 0);
     QCOMPARE(QImage(box.path("m.bmp")).size(), QSize(50, 60));
-    // Nothing to draw, bad arguments.
-    QCOMPARE(run({"render", "word", "--characters", box.path("characters"), "--alphabet", folder, "xyz", box.path("n.bmp")}), 1);
+    // An unreadable entry, bad arguments.
     QCOMPARE(run({"render", "mix", box.path("m2.bmp"), box.path("missing.bmp")}), 1);
     QCOMPARE(run({"render", "word", "A"}), 2);
+}
+
+// A text without letters, or a composition of line breaks only, draws
+// nothing: no file, no clipboard, and vztool fails leaving OUT untouched.
+void TestWordRenderer::drawingNothing_data()
+{
+    QTest::addColumn<QStringList>("args"); // after "render"; "OUT" stands for the output file
+    QTest::addColumn<int>("kind");         // for RenderTypedWord; -1: a composition
+    QTest::newRow("bitmap word, unknown characters") << QStringList{"word", "xyz?", "OUT"} << int(WordKind::Bitmap);
+    QTest::newRow("bitmap word, mapped but no letter") << QStringList{"word", "!!", "OUT"} << int(WordKind::Bitmap);
+    QTest::newRow("metafile word") << QStringList{"word", "--kind", "metafile", "xyz", "OUT"} << int(WordKind::Metafile);
+    QTest::newRow("line breaks only") << QStringList{"mix", "OUT", "NewLine", "NewLine"} << -1;
+    QTest::newRow("line breaks, wide line space") << QStringList{"mix", "--line-space", "150", "OUT", "NewLine"} << -1;
+}
+
+void TestWordRenderer::drawingNothing()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, kind);
+    Bound b({{"A", 20, 40, Qt::red}});
+    const QString out = b.box.path("out.bin");
+    if (kind >= 0) {
+        const QString text = args.at(args.size() - 2);
+        QVERIFY(!typedWordDraws(text, b.map));
+        QVERIFY(typedWordDraws(text + "A", b.map));
+        RenderTypedWord(text, b.map, WordKind(kind), false, out);
+    } else {
+        const int space = args.contains("--line-space") ? 150 : 30;
+        QVERIFY(RenderComposition(args.mid(args.indexOf("OUT") + 1), space, false, out).isNull());
+    }
+    QVERIFY(!QFile::exists(out));
+
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR) + "/vztool";
+    if (!QFile::exists(tool))
+        QSKIP("vztool not built");
+    const QByteArray older("an older result");
+    b.box.write("out.bin", older);
+    QStringList full{"render", args.first()};
+    if (kind >= 0)
+        full << "--characters" << b.box.path("characters") << "--alphabet" << b.box.path("abc");
+    for (const QString &a : args.mid(1))
+        full << (a == "OUT" ? out : a);
+    QProcess p;
+    p.start(tool, full);
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 1);
+    QVERIFY2(p.readAllStandardError().contains("draws nothing"), "no message on stderr");
+    QFile f(out);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), older); // untouched
 }
 
 QTEST_MAIN(TestWordRenderer)

@@ -46,12 +46,14 @@ int renderWord(QStringList args)
         err(QStringLiteral("vztool: the folder of %1 does not exist").arg(rest[1]));
         return 1;
     }
-    vz::RenderTypedWord(rest[0], map, kind == QLatin1String("metafile") ? vz::WordKind::Metafile : vz::WordKind::Bitmap,
-                        false, outFile);
-    if (!QFileInfo::exists(outFile)) {
-        err(QStringLiteral("vztool: the text has no letter in this alphabet; nothing written"));
+    // Nothing drawn is a failure, and OUT is not touched: an older file of
+    // that name stays as it was, so only the exit status tells.
+    if (!vz::typedWordDraws(rest[0], map)) {
+        err(QStringLiteral("vztool: the text draws nothing with this alphabet; %1 not written").arg(rest[1]));
         return 1;
     }
+    vz::RenderTypedWord(rest[0], map, kind == QLatin1String("metafile") ? vz::WordKind::Metafile : vz::WordKind::Bitmap,
+                        false, outFile);
     return 0;
 }
 
@@ -73,9 +75,9 @@ int renderMix(QStringList args)
     QStringList entries;
     for (const QString &e : std::as_const(args))
         entries << (e == vz::kNewLine ? e : QFileInfo(e).absoluteFilePath());
-    const QImage picture = vz::RenderComposition(entries, lineSpace, false, outFile);
-    if (picture.isNull()) {
-        err(QStringLiteral("vztool: the composition is empty; nothing written"));
+    // A null picture was not written: OUT stays as it was.
+    if (vz::RenderComposition(entries, lineSpace, false, outFile).isNull()) {
+        err(QStringLiteral("vztool: the composition draws nothing; %1 not written").arg(outFile));
         return 1;
     }
     return 0;
@@ -99,7 +101,8 @@ Registration reg({QStringLiteral("render"),
                   QStringLiteral("render word --characters FILE --alphabet FOLDER [--kind bitmap|metafile] TEXT OUT | "
                                  "render mix [--line-space N] OUT ENTRY..."),
                   QStringLiteral("render a typed word with an alphabet's letters (BMP or WMF), or a Mix & Match "
-                                 "composition (each ENTRY an image or NewLine) into a BMP"),
+                                 "composition (each ENTRY an image or NewLine) into a BMP; when nothing draws, "
+                                 "exits 1 and leaves OUT untouched"),
                   runRender});
 
 } // namespace
