@@ -132,7 +132,7 @@ void TestPageModel::fitsIntoThePage()
     QCOMPARE(m.object(wide)->rect, QRect(3, 291, 594, 194));
     // Tall: the height fills.
     const PageObjectId tall = m.placePicture(bitmap(100, 400), PlaceSource::OpenImage);
-    QCOMPARE(m.object(tall)->rect, QRect(203, 3, 194, 770));
+    QCOMPARE(m.object(tall)->rect, QRect(206, 3, 188, 770));
     // A drop is placed as a clipboard picture is, never beside the copy.
     m.setCopyRect(QRect(50, 60, 100, 80));
     const PageObjectId dropped = m.placePicture(bitmap(300, 100), PlaceSource::Drop);
