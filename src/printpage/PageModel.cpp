@@ -167,6 +167,12 @@ void PageModel::deleteObject(PageObjectId id)
         m_undo.push(new DeleteObjectCommand(*this, id));
 }
 
+bool PageModel::deleteKeyDeletes(PageObjectId id) const
+{
+    const PageObject *o = object(id);
+    return o && !(o->textBox && o->textBox->hasKeyboardFocus());
+}
+
 bool PageModel::clearPage()
 {
     if (isEmpty())

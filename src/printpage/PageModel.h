@@ -115,6 +115,9 @@ public:
     // Gives an object a new rectangle (frame drag, arrow key, size dialog).
     void setObjectRect(PageObjectId id, const QRect &rect, RectChange change);
     void deleteObject(PageObjectId id);
+    // The Delete key deletes the selected object, except a text box that
+    // has the keyboard focus: there the key edits the text.
+    bool deleteKeyDeletes(PageObjectId id) const;
     // Takes everything off the page as one undo step; returns whether
     // there was anything. The caller clears the page-changed flag.
     bool clearPage();

@@ -249,6 +249,13 @@ void TestPageModel::deleteAndClear()
     const PageObjectId b = m.placePicture(bitmap(30, 10), PlaceSource::Clipboard);
     QSignalSpy removed(&m, &PageModel::objectRemoved);
 
+    // Typing in the box: Delete is the box's own key; selected only, it deletes.
+    box->focused = true;
+    QVERIFY(!m.deleteKeyDeletes(t));
+    QVERIFY(m.deleteKeyDeletes(a));
+    box->focused = false;
+    QVERIFY(m.deleteKeyDeletes(t));
+    QVERIFY(!m.deleteKeyDeletes(kNoObject));
     m.deleteObject(t);
     QVERIFY(!m.contains(t));
     QVERIFY(!box->onPage);
