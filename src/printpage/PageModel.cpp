@@ -39,8 +39,10 @@ PageModel::PageModel(QObject *parent)
 
 PageModel::~PageModel()
 {
-    // The steps name this model; drop them before the objects go.
-    m_undo.clear();
+    // The history (the last member, so its steps go before the objects they
+    // name) empties itself when destroyed; its signals must not reach a
+    // window that is itself half destroyed.
+    m_undo.blockSignals(true);
 }
 
 // --- geometry ---------------------------------------------------------------
