@@ -60,6 +60,7 @@ private slots:
     void historyKeepsHundredSteps();
     void everyStepMarksThePageChanged();
     void undoAsksForTheObjectConcerned();
+    void goingQuietly();
 };
 
 void TestPageUndo::eachStepIsExact_data()
@@ -225,6 +226,22 @@ void TestPageUndo::undoAsksForTheObjectConcerned()
     f.m.clearPage();
     f.m.undoStack()->undo();
     QCOMPARE(last(), kNoObject);
+}
+
+// A window that owns the model must hear nothing from the history while
+// both are being destroyed.
+void TestPageUndo::goingQuietly()
+{
+    int heard = 0;
+    {
+        Fixture f;
+        QObject::connect(f.m.undoStack(), &QUndoStack::indexChanged, [&heard] { ++heard; });
+        QObject::connect(f.m.undoStack(), &QUndoStack::canUndoChanged, [&heard] { ++heard; });
+        f.m.deleteObject(f.a);
+        QVERIFY(heard > 0);
+        heard = 0;
+    }
+    QCOMPARE(heard, 0);
 }
 
 QTEST_GUILESS_MAIN(TestPageUndo)
