@@ -45,6 +45,7 @@ private slots:
     void init();
     void reducesOnlyWideBitmaps_data();
     void reducesOnlyWideBitmaps();
+    void reducedPixelsAreEveryOther_data();
     void reducedPixelsAreEveryOther();
     void fitsIntoThePage();
     void pastesCascadeBesideTheCopy();
@@ -106,12 +107,21 @@ void TestPageModel::reducesOnlyWideBitmaps()
     }
 }
 
+void TestPageModel::reducedPixelsAreEveryOther_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::newRow("RGB32") << QImage::Format_RGB32;
+    QTest::newRow("RGB888") << QImage::Format_RGB888;
+    QTest::newRow("ARGB32") << QImage::Format_ARGB32;
+}
+
 void TestPageModel::reducedPixelsAreEveryOther()
 {
-    const Picture source = bitmap(2500, 9);
+    QFETCH(QImage::Format, format);
+    const Picture source = Picture::fromImage(positionImage(2500, 9).convertToFormat(format));
     const Picture reduced = reducePictureForScreen(source, 1024);
     QCOMPARE(reduced.size(), QSize(1250, 4));
-    const QImage src = source.image();
+    const QImage src = source.image().convertToFormat(QImage::Format_RGB32);
     const QImage dst = reduced.image().convertToFormat(QImage::Format_RGB32);
     for (int y = 0; y < dst.height(); ++y) {
         const auto *d = reinterpret_cast<const QRgb *>(dst.constScanLine(y));
