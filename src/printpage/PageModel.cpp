@@ -218,7 +218,7 @@ PageObjectId PageModel::appendPictureAt(const Picture &picture, const QRect &rec
     return slot.object.id;
 }
 
-PageObjectId PageModel::appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect)
+PageObjectId PageModel::appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect, int tag)
 {
     if (!box)
         return kNoObject;
@@ -228,7 +228,7 @@ PageObjectId PageModel::appendTextBoxAt(std::shared_ptr<PageTextBox> box, const 
     slot.object.rect = rect;
     slot.object.baseRect = rect;
     slot.object.baseWidth = m_pageWidth;
-    slot.object.tag = int(m_textBoxes.size());
+    slot.object.tag = tag < 0 ? int(m_textBoxes.size()) : tag;
     slot.object.textBox = std::move(box);
     insertObject(slot);
     return slot.object.id;

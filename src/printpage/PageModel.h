@@ -137,7 +137,9 @@ public:
     // Appends a picture at exactly `rect`: no reduction, no fitting, no undo
     // step, no page-changed flag.
     PageObjectId appendPictureAt(const Picture &picture, const QRect &rect, int tag = 0);
-    PageObjectId appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect);
+    // A text box's tag is its index in the list unless given (a layout
+    // stores the tag each box was created with).
+    PageObjectId appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect, int tag = -1);
     // Takes an object off the page, likewise without undo or flag.
     void removeObject(PageObjectId id);
     // Takes everything off the page without undo or flag (a layout replaces it).

@@ -344,9 +344,14 @@ void TestPageModel::directCallsLeaveHistoryAndFlag()
     auto box = std::make_shared<StandInTextBox>(QRect());
     const PageObjectId t = m.appendTextBoxAt(box, QRect(1, 2, 3, 4));
     QCOMPARE(box->geometry(), QRect(1, 2, 3, 4));
+    QCOMPARE(m.object(t)->tag, 0);
+    const PageObjectId t2 = m.appendTextBoxAt(std::make_shared<StandInTextBox>(QRect()), QRect(), 7);
+    QCOMPARE(m.object(t2)->tag, 7);
+    QCOMPARE(m.object(m.appendTextBoxAt(std::make_shared<StandInTextBox>(QRect()), QRect()))->tag, 2);
     m.removeObject(id);
     QVERIFY(!m.contains(id));
     m.removeAll();
+    QVERIFY(m.isEmpty());
     QVERIFY(!m.contains(t));
     QVERIFY(!box->onPage);
     QCOMPARE(m.undoStack()->count(), 0);
