@@ -119,15 +119,16 @@ PageObject PageModel::preparePicture(const Picture &picture, bool pastePending, 
 
 QList<PageObjectId> PageModel::placePictures(const QList<Picture> &pictures, PlaceSource source)
 {
-    const QRect before = m_copyRect;
-    QRect copy = m_copyRect;
+    const CopyRectState before{m_copyRect, m_copyWidth};
+    QRect copy = copyRect();
     QList<PageObject> objects;
     for (const Picture &p : pictures)
         if (placeable(p))
             objects.append(preparePicture(p, source == PlaceSource::Paste, copy));
     if (objects.isEmpty())
         return {};
-    auto *step = new AddObjectsCommand(*this, stepText(source), objects, before, copy);
+    const CopyRectState after = copy == copyRect() ? before : CopyRectState{copy, m_pageWidth};
+    auto *step = new AddObjectsCommand(*this, stepText(source), objects, before, after);
     const QList<PageObjectId> ids = step->ids();
     m_undo.push(step);
     return ids;

@@ -68,6 +68,14 @@ struct PageObjectSlot
     int stackIndex = -1; // in the stacking order, bottom = 0
 };
 
+// The remembered copy rectangle and the page width it was set at.
+struct CopyRectState
+{
+    QRect rect;
+    int pageWidth = 0;
+    friend bool operator==(const CopyRectState &, const CopyRectState &) = default;
+};
+
 // How a picture reaches the page.
 enum class PlaceSource {
     Clipboard, // a clipboard thumbnail: reduced, fitted
@@ -129,9 +137,17 @@ public:
 
     // --- copy rectangle ----------------------------------------------------
     // Copy remembers the copied picture's rectangle; each Paste places the
-    // next picture 10 pixels further down and right.
-    void setCopyRect(const QRect &rect) { m_copyRect = rect; }
-    QRect copyRect() const { return m_copyRect; }
+    // next picture 10 pixels further down and right. Like the objects, it
+    // follows the page when the page is rescaled.
+    void setCopyRect(const QRect &rect) { setCopyRectBase(rect, m_pageWidth); }
+    QRect copyRect() const { return rescaleRect(m_copyRect, m_copyWidth, m_pageWidth); }
+    void setCopyRectBase(const QRect &rect, int pageWidth)
+    {
+        m_copyRect = rect;
+        m_copyWidth = pageWidth;
+    }
+    QRect copyRectBase() const { return m_copyRect; }
+    int copyRectWidth() const { return m_copyWidth; }
 
     // --- direct access (layout reading, text-box rendering, printing) -----
     // Appends a picture at exactly `rect`: no reduction, no fitting, no undo
@@ -194,6 +210,7 @@ private:
     int m_pageWidth = 0;
     int m_screenWidth = 0;
     QRect m_copyRect;
+    int m_copyWidth = 0;
     QList<PageObject> m_pictures;  // print order
     QList<PageObject> m_textBoxes; // creation order
     QList<PageObjectId> m_stack;   // bottom to top

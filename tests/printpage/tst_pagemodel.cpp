@@ -164,6 +164,14 @@ void TestPageModel::pastesCascadeBesideTheCopy()
         QCOMPARE(m.object(id)->rect, c.translated(10 * i, 10 * i));
     }
     QCOMPARE(m.copyRect(), c.translated(30, 30));
+
+    // The copied picture and its rectangle grow with the page: the next
+    // paste still stands beside it, at its new size.
+    m.setCopyRect(QRect(100, 100, 200, 100));
+    m.setGeometry(pageOf(900, 1164));
+    QCOMPARE(m.copyRect(), QRect(150, 150, 300, 150));
+    const PageObjectId after = m.placePicture(bitmap(40, 40), PlaceSource::Paste);
+    QCOMPARE(m.object(after)->rect, QRect(160, 160, 300, 150));
 }
 
 void TestPageModel::pasteWithoutCopyFits_data()

@@ -123,6 +123,7 @@ void TestPageUndo::undoAfterThePageResized_data()
     QTest::newRow("move") << Action([](Fixture &f) { f.m.setObjectRect(f.b, QRect(100, 200, 40, 20), RectChange::Drag); });
     QTest::newRow("delete") << Action([](Fixture &f) { f.m.deleteObject(f.t); });
     QTest::newRow("add") << Action([](Fixture &f) { f.m.placePicture(bitmap(80, 40), PlaceSource::Clipboard); });
+    QTest::newRow("paste") << Action([](Fixture &f) { f.m.placePicture(bitmap(80, 40), PlaceSource::Paste); });
     QTest::newRow("clear") << Action([](Fixture &f) { f.m.clearPage(); });
 }
 
