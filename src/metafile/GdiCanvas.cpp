@@ -761,6 +761,33 @@ void GdiCanvas::flushPendingMask()
     m_maskImage = QImage();
 }
 
+// A bitmap stretched far past the target keeps only the part that can reach
+// it, resampled into an image no larger than the device: no engine is asked
+// to scale it whole.
+bool GdiCanvas::cutToView(QImage &img, QRectF &dev) const
+{
+    const double limit = m_maxDevice / m_deviceScale;
+    if ((dev.width() <= limit && dev.height() <= limit) || !m_view.isValid())
+        return true;
+    const QRectF vis = dev.intersected(m_view.adjusted(-1, -1, 1, 1));
+    if (vis.isEmpty())
+        return false;
+    const QSize pixels(std::max(1, int(std::ceil(vis.width() * m_deviceScale))),
+                       std::max(1, int(std::ceil(vis.height() * m_deviceScale))));
+    const double kx = img.width() / dev.width(), ky = img.height() / dev.height();
+    const QRectF from((vis.left() - dev.left()) * kx, (vis.top() - dev.top()) * ky, vis.width() * kx, vis.height() * ky);
+    QImage part(pixels, img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    part.fill(Qt::transparent);
+    QPainter q(&part);
+    q.setRenderHint(QPainter::SmoothPixmapTransform, m_p.testRenderHint(QPainter::SmoothPixmapTransform));
+    q.setCompositionMode(QPainter::CompositionMode_Source);
+    q.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), img, from);
+    q.end();
+    img = part;
+    dev = vis;
+    return true;
+}
+
 void GdiCanvas::blit(const QImage &srcImage, const QRectF &srcRect, const QRectF &dest, quint32 rop)
 {
     if (m_state.rop2 == gdi::R2_NOP || srcImage.isNull())
@@ -781,6 +808,8 @@ void GdiCanvas::blit(const QImage &srcImage, const QRectF &srcRect, const QRectF
     const bool mirrorY = (b.y() < a.y()) != (srcRect.height() < 0);
     if (mirrorX || mirrorY)
         img = img.mirrored(mirrorX, mirrorY);
+    if (!cutToView(img, dev))
+        return;
 
     if (m_maskPending) {
         if (rop == gdi::SRCPAINT && (m_maskDest.topLeft() - dev.topLeft()).manhattanLength() < 1.0

@@ -158,6 +158,7 @@ private:
                         const std::vector<double> &adv, bool haveDx);
     QFont makeFont(double xScale, double yScale, double &pixelSize);
     void drawImageRop(const QImage &img, const QRectF &dev, quint32 rop);
+    bool cutToView(QImage &img, QRectF &dev) const;
 
     QPainter &m_p;
     DcState m_state;
