@@ -21,8 +21,9 @@ using namespace vz::mf;
 namespace {
 
 // Logical units map to 0.05 target pixels across and 0.1 down: a window of
-// 4000 x 2000 units on a 200-pixel square target.
-constexpr double kX = 0.05, kY = 0.1;
+// 4000 x 2000 units on a 200-pixel square target. Pen widths follow the x
+// axis, as in GDI.
+constexpr double kX = 0.05;
 const QRgb K = qRgb(0, 0, 0);
 
 enum class Shape { HLine, VLine, Polyline2, PolylineCollinear, PolylineBack, FlatRectangle, FlatArc, Dot };

@@ -249,6 +249,7 @@ void TestWmfGenerator::flatLinesReplay_data()
     QTest::newRow("horizontal hairline") << QLineF(20, 50, 180, 50) << 0;
     QTest::newRow("vertical, 1 pixel") << QLineF(100, 10, 100, 140) << 1;
     QTest::newRow("horizontal, 6 pixels") << QLineF(20, 75, 180, 75) << 6;
+    QTest::newRow("a point, 8 pixels") << QLineF(100, 75, 100, 75) << 8;
 }
 
 void TestWmfGenerator::flatLinesReplay()
@@ -258,6 +259,11 @@ void TestWmfGenerator::flatLinesReplay()
     QFETCH(QLineF, line);
     QFETCH(int, width);
     const Scene scene = [&](QPainter &p) {
+        if (line.length() == 0) {
+            p.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap));
+            p.drawPoint(line.p1());
+            return;
+        }
         p.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::FlatCap));
         p.drawLine(line);
     };
