@@ -179,7 +179,7 @@ private slots:
     void shapes();
     void penStylesAndWidths_data();
     void penStylesAndWidths();
-    void opaqueTextRectangleEitherWayRound();
+    void textRectangleEitherWayRound();
 };
 
 void TestFlatStrokes::shapes_data()
@@ -304,7 +304,7 @@ void TestFlatStrokes::penStylesAndWidths()
     }
 }
 
-void TestFlatStrokes::opaqueTextRectangleEitherWayRound()
+void TestFlatStrokes::textRectangleEitherWayRound()
 {
     // ETO_OPAQUE fills the rectangle in the background colour whichever
     // way round its corners are stored.
@@ -315,6 +315,14 @@ void TestFlatStrokes::opaqueTextRectangleEitherWayRound()
         const QImage img = play(Player::Emf, e.build());
         QCOMPARE(img.pixel(50, 50), qRgb(255, 0, 0));
         QCOMPARE(img.pixel(150, 150), qRgb(255, 255, 255));
+    }
+    // ETO_CLIPPED keeps the letters inside the rectangle, stored either way.
+    for (const QRect &r : {QRect(QPoint(0, 0), QPoint(160, 320)), QRect(QPoint(160, 320), QPoint(0, 0))}) {
+        EmfBuilder e;
+        e.font(1, -80).select(1).textOut(20, 60, QStringLiteral("HHHHHHHH"), 4, r);
+        const QRect ink = vztest::inkBounds(play(Player::Emf, e.build()));
+        QVERIFY(ink.isValid());
+        QVERIFY2(ink.right() < 101, qPrintable(QStringLiteral("ink to %1").arg(ink.right())));
     }
 }
 
