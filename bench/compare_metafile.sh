@@ -4,7 +4,40 @@
 # included). The drawing alone is measured by bench_metafile.
 #
 #   bench/compare_metafile.sh [BUILD_DIR] [FOLDER_OF_WMF_FILES] [RUNS]
+#
+# With "references" first it instead (re)makes the reference drawings the
+# comparison test (tests/metafile/tst_readercompare) holds ImageMagick's
+# reader to: each WMF of the folder and of tests/metafile/data, on white,
+# trimmed to its ink, as a 32 x 32 grey PGM whose comment keeps where the
+# ink lay in the whole drawing ("#ink WxH+X+Y of WxH"). ImageMagick reads
+# WMF through libwmf
+# (libmagickcore-6.q16-6-extra); files it cannot read get no reference.
+#
+#   bench/compare_metafile.sh references [FOLDER_OF_WMF_FILES]
 set -e
+if [ "$1" = references ]; then
+    here=$(cd "$(dirname "$0")" && pwd)
+    folder=${2:-$here/../../shared/testdata/metafiles}
+    out=$here/../tests/metafile/data/reference
+    convert=${CONVERT:-convert}
+    mkdir -p "$out"
+    tmp=$(mktemp -d)
+    trap 'rm -rf "$tmp"' EXIT
+    for f in "$folder"/*.wmf "$here"/../tests/metafile/data/*.wmf; do
+        [ -e "$f" ] || continue
+        name=$(basename "$f" .wmf)
+        if ! "$convert" "$f" -background white -flatten "$tmp/w.png" 2>/dev/null; then
+            echo "$name: not read, no reference" >&2
+            rm -f "$out/$name.pgm"
+            continue
+        fi
+        ink=$("$convert" "$tmp/w.png" -fuzz 4% -format '%@ of %wx%h' info:)
+        "$convert" "$tmp/w.png" -fuzz 4% -trim +repage -colorspace gray -resize '32x32!' -depth 8 \
+            -set comment "ink $ink" "pgm:$out/$name.pgm"
+        echo "$name: ink $ink"
+    done
+    exit 0
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build}
 folder=${2:-$here/../../shared/testdata/metafiles}

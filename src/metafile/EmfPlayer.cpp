@@ -340,6 +340,7 @@ void Player::play(quint32 type, const ByteReader &p)
             o.pen.style = int(style & 0xFFFF);
             // Cosmetic pens are one pixel wide whatever the record says.
             o.pen.width = (style & 0x00010000) ? double(p.u32(32)) : 0.0;
+            o.pen.extended = style & 0x00010000;
             o.pen.color = colorRef(p, 40);
             if (p.u32(36) == gdi::BS_NULL)
                 o.pen.style = gdi::PS_NULL;

@@ -14,6 +14,24 @@ constexpr int kMaxSaveDepth = 256;
 // Device coordinates beyond this are not drawn: they come from broken
 // mappings and would only make the rasteriser crawl.
 constexpr double kCoordLimit = 1 << 22;
+// How far beyond the target's larger side a text size, a pen width or a
+// stretched bitmap may reach before it is bounded: the painter's work and
+// memory then follow the target, not the picture's mapping.
+constexpr double kTargetFactor = 8;
+// Text drawn as outlines is laid out at this pixel size, then scaled.
+constexpr int kPathFontPixels = 256;
+
+// GDI's dash patterns of one-pixel pens, in device pixels.
+QList<qreal> thinDashes(int style)
+{
+    switch (style) {
+    case gdi::PS_DASH: return {18, 6};
+    case gdi::PS_DOT: return {3, 3};
+    case gdi::PS_DASHDOT: return {9, 6, 3, 6};
+    case gdi::PS_DASHDOTDOT: return {9, 3, 3, 3, 3, 3};
+    default: return {1, 1}; // PS_ALTERNATE
+    }
+}
 
 Qt::BrushStyle hatchStyle(int hatch)
 {
@@ -47,9 +65,17 @@ GdiCanvas::GdiCanvas(QPainter &painter, const DcState &initial, const QTransform
     m_raster = m_p.paintEngine() && m_p.paintEngine()->type() == QPaintEngine::Raster;
     // The caller's render hints decide: a plain painter draws with hard
     // edges as GDI does (and fast); antialiasing is there for the asking.
-    const QRectF dev = m_p.device() ? QRectF(0, 0, m_p.device()->width(), m_p.device()->height()) : QRectF();
-    const QRectF box = m_p.worldTransform().inverted().mapRect(dev).united(deviceToTarget.mapRect(QRectF(0, 0, 1, 1)));
-    m_limit = box.adjusted(-kCoordLimit, -kCoordLimit, kCoordLimit, kCoordLimit);
+    const QPaintDevice *device = m_p.device();
+    const QRectF dev = device ? QRectF(0, 0, device->width(), device->height()) : QRectF();
+    m_view = m_p.worldTransform().inverted().mapRect(dev);
+    const QRectF unit = deviceToTarget.mapRect(QRectF(0, 0, 1, 1));
+    m_limit = QRectF(QPointF(std::min(m_view.left(), unit.left()), std::min(m_view.top(), unit.top())),
+                     QPointF(std::max(m_view.right(), unit.right()), std::max(m_view.bottom(), unit.bottom())))
+                  .adjusted(-kCoordLimit, -kCoordLimit, kCoordLimit, kCoordLimit);
+    const double scale = std::sqrt(std::abs(m_p.worldTransform().determinant()));
+    m_deviceScale = std::isfinite(scale) && scale > 0 ? scale : 1;
+    const int side = device ? std::max(device->width(), device->height()) : 0;
+    m_maxDevice = kTargetFactor * (side > 0 ? side : 4096);
     if (m_state.clipped)
         m_clipDirty = true;
 }
@@ -124,10 +150,28 @@ void GdiCanvas::restoreDc(int which)
     m_clipDirty = true;
 }
 
+// By coordinates: a flat stroke or a single point has bounds of no width or
+// height, which QRectF::contains would refuse.
 bool GdiCanvas::sane(const QRectF &r) const
 {
-    return std::isfinite(r.left()) && std::isfinite(r.top()) && std::isfinite(r.right())
-        && std::isfinite(r.bottom()) && m_limit.contains(r);
+    const double l = std::min(r.left(), r.right()), rr = std::max(r.left(), r.right());
+    const double t = std::min(r.top(), r.bottom()), b = std::max(r.top(), r.bottom());
+    return std::isfinite(l) && std::isfinite(t) && std::isfinite(rr) && std::isfinite(b) && l >= m_limit.left()
+        && rr <= m_limit.right() && t >= m_limit.top() && b <= m_limit.bottom();
+}
+
+// QRectF::united drops a rectangle of no size; the drawn area keeps every
+// corner it is given.
+void GdiCanvas::noteDrawn(const QRectF &r0)
+{
+    const QRectF r = r0.normalized();
+    if (!m_anyDrawn) {
+        m_drawn = r;
+        m_anyDrawn = true;
+        return;
+    }
+    m_drawn = QRectF(QPointF(std::min(m_drawn.left(), r.left()), std::min(m_drawn.top(), r.top())),
+                     QPointF(std::max(m_drawn.right(), r.right()), std::max(m_drawn.bottom(), r.bottom())));
 }
 
 QPen GdiCanvas::makePen()
@@ -142,9 +186,30 @@ QPen GdiCanvas::makePen()
     else if (m_state.rop2 == gdi::R2_WHITE)
         c = Qt::white;
     QPen pen(c);
-    const double w = g.width * lengthScale();
-    pen.setWidthF(g.width <= 0 ? 0 : w);
-    switch (style) {
+    // As GDI: the device width is the pen's width along the logical x axis.
+    // Thinner than a pixel it is GDI's least width, one pixel, when drawn
+    // plainly; drawn smoothly it stays the faint line a scaled-down drawing
+    // shows.
+    const QTransform t = transform();
+    const double w = g.width > 0 ? g.width * std::hypot(t.m11(), t.m12()) : 0;
+    const double wDev = std::min(w * m_deviceScale, m_maxDevice);
+    const bool thin = !(wDev >= 1); // also a width that is not a number
+    if (thin)
+        pen.setWidthF(std::isfinite(wDev) && m_p.testRenderHint(QPainter::Antialiasing) ? wDev / m_deviceScale : 0);
+    else
+        pen.setWidthF(wDev / m_deviceScale);
+    const bool styled = style == gdi::PS_DASH || style == gdi::PS_DOT || style == gdi::PS_DASHDOT
+        || style == gdi::PS_DASHDOTDOT || style == gdi::PS_ALTERNATE;
+    if (styled && (g.extended ? thin : wDev < 2)) {
+        // A one-pixel pen dashes in device pixels.
+        pen.setWidthF(0);
+        pen.setDashPattern(thinDashes(style));
+        pen.setCapStyle(Qt::FlatCap);
+        return pen;
+    }
+    // Pens of CreatePen wider than one pixel draw solid; geometric pens
+    // keep their dashes, scaled by the width.
+    switch (g.extended ? style : gdi::PS_SOLID) {
     case gdi::PS_DASH: pen.setStyle(Qt::DashLine); break;
     case gdi::PS_DOT:
     case gdi::PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;
@@ -222,8 +287,10 @@ void GdiCanvas::drawDevicePath(QPainterPath path, bool fill, bool stroke)
     if (!sane(bounds))
         return;
     // Dashing a huge outline costs time for nothing the target can show.
-    if (pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen && bounds.width() + bounds.height() > 100000)
+    if (pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen && bounds.width() + bounds.height() > 100000) {
         pen.setStyle(Qt::SolidLine);
+        pen.setDashPattern(QList<qreal>());
+    }
     applyClip();
     path.setFillRule(m_state.polyFillMode == gdi::WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     if (brush.style() != Qt::NoBrush) {
@@ -234,11 +301,26 @@ void GdiCanvas::drawDevicePath(QPainterPath path, bool fill, bool stroke)
             brush.setTransform(QTransform::fromTranslate(transform().dx(), transform().dy()));
         m_p.fillPath(path, brush);
     }
-    if (pen.style() != Qt::NoPen)
-        m_p.strokePath(path, pen);
+    if (pen.style() != Qt::NoPen) {
+        if (bounds.width() == 0 && bounds.height() == 0 && pen.widthF() > 1 / m_deviceScale) {
+            // A stroke of one point: GDI draws its cap, which Qt leaves out.
+            const double r = pen.widthF() / 2;
+            const QRectF dot(bounds.center() - QPointF(r, r), QSizeF(2 * r, 2 * r));
+            QPainterPath cap;
+            if (pen.capStyle() == Qt::RoundCap)
+                cap.addEllipse(dot);
+            else if (pen.capStyle() == Qt::SquareCap)
+                cap.addRect(dot);
+            m_p.fillPath(cap, pen.brush());
+        } else {
+            m_p.strokePath(path, pen);
+        }
+    }
     ++m_primitives;
-    const qreal grow = pen.style() == Qt::NoPen ? 0 : pen.widthF() / 2;
-    m_drawn = m_drawn.united(bounds.adjusted(-grow, -grow, grow, grow));
+    // A stroke covers half its width (half a pixel for a thin pen) around
+    // the path: a flat line still covers an area.
+    const qreal grow = pen.style() == Qt::NoPen ? 0 : std::max(pen.widthF(), 1 / m_deviceScale) / 2;
+    noteDrawn(bounds.adjusted(-grow, -grow, grow, grow));
 }
 
 void GdiCanvas::polygon(const QPolygonF &points)
@@ -369,6 +451,8 @@ void GdiCanvas::lineTo(QPointF p)
 
 void GdiCanvas::rectangle(const QRectF &r)
 {
+    if (r.width() == 0 || r.height() == 0)
+        return; // GDI draws nothing for an empty rectangle
     QPainterPath path;
     path.addRect(r.normalized());
     if (m_inPath) {
@@ -380,6 +464,8 @@ void GdiCanvas::rectangle(const QRectF &r)
 
 void GdiCanvas::roundRect(const QRectF &r, double cornerW, double cornerH)
 {
+    if (r.width() == 0 || r.height() == 0)
+        return; // GDI draws nothing for an empty rectangle
     QPainterPath path;
     path.addRoundedRect(r.normalized(), std::abs(cornerW) / 2, std::abs(cornerH) / 2);
     if (m_inPath) {
@@ -391,6 +477,8 @@ void GdiCanvas::roundRect(const QRectF &r, double cornerW, double cornerH)
 
 void GdiCanvas::ellipse(const QRectF &r)
 {
+    if (r.width() == 0 || r.height() == 0)
+        return; // GDI draws nothing for an empty rectangle
     QPainterPath path;
     path.addEllipse(r.normalized());
     if (m_inPath) {
@@ -459,6 +547,7 @@ void GdiCanvas::setPixel(QPointF p, const QColor &c)
     const double s = std::max(1.0, lengthScale());
     m_p.fillRect(QRectF(d, QSizeF(s, s)), c);
     ++m_primitives;
+    noteDrawn(QRectF(d, QSizeF(s, s)));
 }
 
 QFont GdiCanvas::makeFont(double xScale, double yScale, double &pixelSize)
@@ -466,22 +555,27 @@ QFont GdiCanvas::makeFont(double xScale, double yScale, double &pixelSize)
     const GdiFont &f = m_state.font;
     QFont font(f.face.isEmpty() ? QStringLiteral("Arial") : f.face);
     const double h = f.height == 0 ? 12.0 : std::abs(double(f.height));
-    double px = std::clamp(h * yScale, 0.5, 20000.0);
-    font.setPixelSize(std::max(1, int(std::lround(px))));
-    if (f.height > 0) {
-        // A positive height is the cell height; the font's em is smaller.
-        const QFontMetricsF fm(font);
-        if (fm.height() > 0)
-            px = px * font.pixelSize() / fm.height();
-        font.setPixelSize(std::max(1, int(std::lround(px))));
-    }
+    double px = std::clamp(h * yScale, 0.5, kCoordLimit);
     font.setWeight(QFont::Weight(std::clamp(f.weight <= 0 ? 400 : f.weight, 100, 900)));
     font.setItalic(f.italic);
     font.setUnderline(f.underline);
     font.setStrikeOut(f.strikeOut);
+    // Metrics of large sizes are taken at a modest size and scaled: the
+    // font engine is never asked for a size it would have to render huge.
+    const int probePx = std::clamp(int(std::lround(px)), 1, kPathFontPixels);
+    QFont probe = font;
+    probe.setPixelSize(probePx);
+    if (f.height > 0) {
+        // A positive height is the cell height; the font's em is smaller.
+        const QFontMetricsF fm(probe);
+        if (fm.height() > 0)
+            px = px * probePx / fm.height();
+    }
+    font.setPixelSize(std::max(1, int(std::lround(px))));
     if (f.width > 0) {
-        const QFontMetricsF fm(font);
-        const double avg = fm.averageCharWidth();
+        probe.setPixelSize(std::clamp(font.pixelSize(), 1, kPathFontPixels));
+        const QFontMetricsF fm(probe);
+        const double avg = fm.averageCharWidth() * font.pixelSize() / probe.pixelSize();
         if (avg > 0)
             font.setStretch(std::clamp(int(std::lround(100.0 * f.width * xScale / avg)), 1, 4000));
     } else if (yScale > 0 && std::abs(xScale / yScale - 1) > 0.01) {
@@ -502,14 +596,18 @@ void GdiCanvas::text(QPointF p, const QString &str, int options, const QRectF &r
     const bool updateCp = align & gdi::TA_UPDATECP;
     if (updateCp)
         p = m_state.current;
+    // Writers store the rectangle either way round.
+    const QRectF box = rect.normalized();
 
     applyClip();
-    if ((options & gdi::ETO_OPAQUE) && rect.isValid()) {
+    if ((options & gdi::ETO_OPAQUE) && box.isValid()) {
         QPainterPath rp;
-        rp.addRect(rect.normalized());
+        rp.addRect(box);
         const QPainterPath d = t.map(rp);
-        if (sane(d.controlPointRect()))
+        if (sane(d.controlPointRect())) {
             m_p.fillPath(d, m_state.bkColor);
+            noteDrawn(d.controlPointRect());
+        }
     }
     if (str.isEmpty())
         return;
@@ -519,8 +617,21 @@ void GdiCanvas::text(QPointF p, const QString &str, int options, const QRectF &r
     const QPointF yAxis = t.map(p + QPointF(0, 1)) - origin;
     const double xScale = std::hypot(xAxis.x(), xAxis.y());
     const double yScale = std::hypot(yAxis.x(), yAxis.y());
+    if (!sane(QRectF(origin, QSizeF(1, 1))) || !std::isfinite(xScale) || !std::isfinite(yScale))
+        return;
     double px = 0;
-    const QFont font = makeFont(xScale, yScale, px);
+    QFont font = makeFont(xScale, yScale, px);
+    // Letters far larger than the target are drawn as outlines made at a
+    // modest size and scaled (k), so no glyph image grows with them.
+    const double stretch = font.stretch() > 0 ? std::max(1.0, font.stretch() / 100.0) : 1.0;
+    const double glyphDevice = font.pixelSize() * stretch * m_deviceScale;
+    double k = 1;
+    if (glyphDevice > m_maxDevice) {
+        if (glyphDevice > kCoordLimit)
+            return; // beyond anything a device shows
+        k = double(font.pixelSize()) / kPathFontPixels;
+        font.setPixelSize(kPathFontPixels);
+    }
     const QFontMetricsF fm(font);
     const double scale = xScale;
 
@@ -529,11 +640,12 @@ void GdiCanvas::text(QPointF p, const QString &str, int options, const QRectF &r
     const bool haveDx = dx.size() >= size_t(str.size());
     double total = 0;
     for (qsizetype i = 0; i < str.size(); ++i) {
-        adv[size_t(i)] = haveDx ? dx[size_t(i)] * scale : fm.horizontalAdvance(str.at(i));
+        adv[size_t(i)] = haveDx ? dx[size_t(i)] * scale : fm.horizontalAdvance(str.at(i)) * k;
         total += adv[size_t(i)];
     }
     if (!haveDx)
-        total = fm.horizontalAdvance(str);
+        total = fm.horizontalAdvance(str) * k;
+    const double ascent = fm.ascent() * k, descent = fm.descent() * k, height = fm.height() * k;
 
     // The baseline direction on the target: the logical x axis mapped,
     // turned by the escapement. Text stays upright on flipped axes.
@@ -541,9 +653,6 @@ void GdiCanvas::text(QPointF p, const QString &str, int options, const QRectF &r
     if (xAxis.x() < 0 && std::abs(xAxis.y()) < 1e-9)
         angle = 0; // mirrored x: GDI still writes left to right
     angle -= m_state.font.escapement / 10.0;
-
-    if (!sane(QRectF(origin, QSizeF(1, 1))) || px > 20000)
-        return;
 
     double x0 = 0;
     switch (align & gdi::TA_CENTER) {
@@ -554,13 +663,13 @@ void GdiCanvas::text(QPointF p, const QString &str, int options, const QRectF &r
     double y0 = 0;
     switch (align & gdi::TA_BASELINE) {
     case gdi::TA_BASELINE: y0 = 0; break;
-    case gdi::TA_BOTTOM: y0 = -fm.descent(); break;
-    default: y0 = fm.ascent(); break;
+    case gdi::TA_BOTTOM: y0 = -descent; break;
+    default: y0 = ascent; break;
     }
 
-    if (options & gdi::ETO_CLIPPED && rect.isValid()) {
+    if (options & gdi::ETO_CLIPPED && box.isValid()) {
         QPainterPath rp;
-        rp.addRect(rect.normalized());
+        rp.addRect(box);
         QPainterPath clip = t.map(rp);
         if (m_state.clipped)
             clip = clip.intersected(m_state.clip);
@@ -574,26 +683,48 @@ void GdiCanvas::text(QPointF p, const QString &str, int options, const QRectF &r
     m_p.translate(origin);
     m_p.rotate(angle);
     if (m_state.bkMode == gdi::OPAQUE && !(options & gdi::ETO_OPAQUE))
-        m_p.fillRect(QRectF(x0, y0 - fm.ascent(), total, fm.height()), m_state.bkColor);
-    m_p.setFont(font);
-    m_p.setPen(m_state.textColor);
-    if (haveDx) {
-        double x = x0;
-        for (qsizetype i = 0; i < str.size(); ++i) {
-            m_p.drawText(QPointF(x, y0), QString(str.at(i)));
-            x += adv[size_t(i)];
-        }
+        m_p.fillRect(QRectF(x0, y0 - ascent, total, height), m_state.bkColor);
+    if (k != 1) {
+        drawTextAsPath(font, k, str, x0, y0, adv, haveDx);
     } else {
-        m_p.drawText(QPointF(x0, y0), str);
+        m_p.setFont(font);
+        m_p.setPen(m_state.textColor);
+        if (haveDx) {
+            double x = x0;
+            for (qsizetype i = 0; i < str.size(); ++i) {
+                m_p.drawText(QPointF(x, y0), QString(str.at(i)));
+                x += adv[size_t(i)];
+            }
+        } else {
+            m_p.drawText(QPointF(x0, y0), str);
+        }
     }
     m_p.restore();
     ++m_primitives;
-    const double w = total;
-    QRectF box(x0, y0 - fm.ascent(), w, fm.height());
-    m_drawn = m_drawn.united(QTransform().translate(origin.x(), origin.y()).rotate(angle).mapRect(box));
+    const QRectF cell(x0, y0 - ascent, total, height);
+    noteDrawn(QTransform().translate(origin.x(), origin.y()).rotate(angle).mapRect(cell));
 
     if (updateCp && xScale > 0)
         m_state.current = p + QPointF(total / xScale, 0); // along the logical x axis
+}
+
+// The text's outlines at the font's (modest) size, scaled by k onto the
+// painter: filled as a path, clipped to the device by the rasteriser.
+void GdiCanvas::drawTextAsPath(const QFont &font, double k, const QString &str, double x0, double y0,
+                               const std::vector<double> &adv, bool haveDx)
+{
+    QPainterPath glyphs;
+    if (haveDx) {
+        double x = x0;
+        for (qsizetype i = 0; i < str.size(); ++i) {
+            glyphs.addText(QPointF(x / k, y0 / k), font, QString(str.at(i)));
+            x += adv[size_t(i)];
+        }
+    } else {
+        glyphs.addText(QPointF(x0 / k, y0 / k), font, str);
+    }
+    m_p.scale(k, k);
+    m_p.fillPath(glyphs, m_state.textColor);
 }
 
 void GdiCanvas::drawImageRop(const QImage &img, const QRectF &dev, quint32 rop)
@@ -630,6 +761,33 @@ void GdiCanvas::flushPendingMask()
     m_maskImage = QImage();
 }
 
+// A bitmap stretched far past the target keeps only the part that can reach
+// it, resampled into an image no larger than the device: no engine is asked
+// to scale it whole.
+bool GdiCanvas::cutToView(QImage &img, QRectF &dev) const
+{
+    const double limit = m_maxDevice / m_deviceScale;
+    if ((dev.width() <= limit && dev.height() <= limit) || !m_view.isValid())
+        return true;
+    const QRectF vis = dev.intersected(m_view.adjusted(-1, -1, 1, 1));
+    if (vis.isEmpty())
+        return false;
+    const QSize pixels(std::max(1, int(std::ceil(vis.width() * m_deviceScale))),
+                       std::max(1, int(std::ceil(vis.height() * m_deviceScale))));
+    const double kx = img.width() / dev.width(), ky = img.height() / dev.height();
+    const QRectF from((vis.left() - dev.left()) * kx, (vis.top() - dev.top()) * ky, vis.width() * kx, vis.height() * ky);
+    QImage part(pixels, img.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    part.fill(Qt::transparent);
+    QPainter q(&part);
+    q.setRenderHint(QPainter::SmoothPixmapTransform, m_p.testRenderHint(QPainter::SmoothPixmapTransform));
+    q.setCompositionMode(QPainter::CompositionMode_Source);
+    q.drawImage(QRectF(QPointF(0, 0), QSizeF(pixels)), img, from);
+    q.end();
+    img = part;
+    dev = vis;
+    return true;
+}
+
 void GdiCanvas::blit(const QImage &srcImage, const QRectF &srcRect, const QRectF &dest, quint32 rop)
 {
     if (m_state.rop2 == gdi::R2_NOP || srcImage.isNull())
@@ -650,6 +808,8 @@ void GdiCanvas::blit(const QImage &srcImage, const QRectF &srcRect, const QRectF
     const bool mirrorY = (b.y() < a.y()) != (srcRect.height() < 0);
     if (mirrorX || mirrorY)
         img = img.mirrored(mirrorX, mirrorY);
+    if (!cutToView(img, dev))
+        return;
 
     if (m_maskPending) {
         if (rop == gdi::SRCPAINT && (m_maskDest.topLeft() - dev.topLeft()).manhattanLength() < 1.0
@@ -671,7 +831,7 @@ void GdiCanvas::blit(const QImage &srcImage, const QRectF &srcRect, const QRectF
             applyClip();
             m_p.drawImage(dev, out);
             ++m_primitives;
-            m_drawn = m_drawn.united(dev);
+            noteDrawn(dev);
             return;
         }
         flushPendingMask();
@@ -685,7 +845,7 @@ void GdiCanvas::blit(const QImage &srcImage, const QRectF &srcRect, const QRectF
     applyClip();
     drawImageRop(img, dev, rop);
     ++m_primitives;
-    m_drawn = m_drawn.united(dev);
+    noteDrawn(dev);
 }
 
 void GdiCanvas::patBlt(const QRectF &dest, quint32 rop)
@@ -717,7 +877,7 @@ void GdiCanvas::patBlt(const QRectF &dest, quint32 rop)
     default: return;
     }
     ++m_primitives;
-    m_drawn = m_drawn.united(d.controlPointRect());
+    noteDrawn(d.controlPointRect());
 }
 
 void GdiCanvas::intersectClip(const QRectF &r)

@@ -33,6 +33,7 @@ struct GdiPen
     int style = gdi::PS_SOLID; // low 4 bits: the line style; higher bits: caps and joins
     double width = 0;          // logical units; 0 is one device pixel
     QColor color = Qt::black;
+    bool extended = false;     // a geometric EXTCREATEPEN pen: dashes at any width
 };
 
 struct GdiBrush
@@ -139,6 +140,10 @@ public:
 
     // Bounds of everything drawn so far, in target coordinates.
     QRectF drawnBounds() const { return m_drawn; }
+    // No drawing step asks the painter for anything larger than this many
+    // device pixels (text size, pen width, stretched bitmaps): the target's
+    // larger side times eight.
+    double maxDeviceLength() const { return m_maxDevice; }
     int primitivesDrawn() const { return m_primitives; }
 
 private:
@@ -148,8 +153,12 @@ private:
     void drawDevicePath(QPainterPath path, bool fill, bool stroke);
     QPainterPath logicalToDevice(const QPainterPath &p);
     bool sane(const QRectF &deviceRect) const;
+    void noteDrawn(const QRectF &r);
+    void drawTextAsPath(const QFont &font, double k, const QString &str, double x0, double y0,
+                        const std::vector<double> &adv, bool haveDx);
     QFont makeFont(double xScale, double yScale, double &pixelSize);
     void drawImageRop(const QImage &img, const QRectF &dev, quint32 rop);
+    bool cutToView(QImage &img, QRectF &dev) const;
 
     QPainter &m_p;
     DcState m_state;
@@ -165,8 +174,12 @@ private:
     bool m_inPath = false;
     QPainterPath m_path; // logical
     QRectF m_drawn;
+    bool m_anyDrawn = false;
     int m_primitives = 0;
     QRectF m_limit;
+    QRectF m_view;            // the device, in target coordinates
+    double m_deviceScale = 1; // device pixels per target unit
+    double m_maxDevice = 0;
 
     // An AND-mask blit held back, waiting for its OR partner.
     bool m_maskPending = false;

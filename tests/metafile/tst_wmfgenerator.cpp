@@ -143,6 +143,8 @@ private slots:
     void headerIsSound_data();
     void headerIsSound();
     void lettersIntoOneMetafile();
+    void flatLinesReplay_data();
+    void flatLinesReplay();
     void realFilesReplay_data();
     void realFilesReplay();
     void writesFile();
@@ -238,6 +240,42 @@ void TestWmfGenerator::lettersIntoOneMetafile()
     const QSize size(160, 160);
     const QImage back = vz::Picture::fromBytes(generate(word, size), vz::Picture::Kind::Metafile).render(size);
     QVERIFY(vztest::differingShare(back, direct(word, size), 64) < 0.01);
+}
+
+void TestWmfGenerator::flatLinesReplay_data()
+{
+    QTest::addColumn<QLineF>("line");
+    QTest::addColumn<int>("width");
+    QTest::newRow("horizontal hairline") << QLineF(20, 50, 180, 50) << 0;
+    QTest::newRow("vertical, 1 pixel") << QLineF(100, 10, 100, 140) << 1;
+    QTest::newRow("horizontal, 6 pixels") << QLineF(20, 75, 180, 75) << 6;
+    QTest::newRow("a point, 8 pixels") << QLineF(100, 75, 100, 75) << 8;
+}
+
+void TestWmfGenerator::flatLinesReplay()
+{
+    // A line along one row or column survives the round trip through a
+    // metafile: the same ink, where it was drawn.
+    QFETCH(QLineF, line);
+    QFETCH(int, width);
+    const Scene scene = [&](QPainter &p) {
+        if (line.length() == 0) {
+            p.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::RoundCap));
+            p.drawPoint(line.p1());
+            return;
+        }
+        p.setPen(QPen(Qt::black, width, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(line);
+    };
+    const QSize size(200, 150);
+    const QImage back = vz::Picture::fromBytes(generate(scene, size), vz::Picture::Kind::Metafile).render(size, Qt::white, false);
+    const QRect want = vztest::inkBounds(direct(scene, size));
+    const QRect got = vztest::inkBounds(back);
+    QVERIFY(want.isValid());
+    QVERIFY2(got.isValid(), "the line vanished");
+    QVERIFY2(qAbs(got.left() - want.left()) <= 1 && qAbs(got.right() - want.right()) <= 1
+                 && qAbs(got.top() - want.top()) <= 1 && qAbs(got.bottom() - want.bottom()) <= 1,
+             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(got.x()).arg(got.y()).arg(got.width()).arg(got.height())));
 }
 
 void TestWmfGenerator::realFilesReplay_data()
