@@ -6,6 +6,8 @@
 #include "imaging/Picture.h"
 #include "metafile/WmfGenerator.h"
 
+#include "../tests/metafile/emfplusbuilder.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
@@ -80,6 +82,57 @@ void BM_DrawGeneratedClipart(benchmark::State &state)
     drawInto1000(state, generatedClipart());
 }
 
+// An EMF+-only drawing of about 200 KB as office programs write them:
+// antialiased filled and outlined curved paths, gradients, a few strings.
+QByteArray generatedEmfPlus()
+{
+    using vztest::Bytes;
+    vztest::EmfPlusBuilder b(false, 96);
+    b.plus(0x401E, 1); // antialiasing on
+    b.object(10, vztest::EmfPlusBuilder::Font, vztest::ep::font(14));
+    int i = 0;
+    while (true) {
+        const double a = i * 0.37;
+        std::vector<QPointF> pts;
+        std::vector<quint8> types;
+        pts.emplace_back(96 + 70 * std::cos(a), 96 + 70 * std::sin(a));
+        types.push_back(0);
+        for (int k = 0; k < 20; ++k) {
+            const double t = a + k * 0.31;
+            for (int c = 0; c < 3; ++c) {
+                pts.emplace_back(96 + (30 + 15 * c + 20 * std::sin(t * 3 + c)) * std::cos(t + c * 0.1),
+                                 96 + (30 + 15 * c + 20 * std::cos(t * 2 + c)) * std::sin(t + c * 0.1));
+                types.push_back(3);
+            }
+        }
+        types.back() |= 0x80;
+        b.object(1, vztest::EmfPlusBuilder::Path, vztest::ep::path(pts, types));
+        if (i % 10 == 0)
+            b.object(2, vztest::EmfPlusBuilder::Brush, vztest::ep::linearBrush({0, 0, 192, 192}, 0xFFFF8000, 0x800040FF, 0));
+        else
+            b.object(2, vztest::EmfPlusBuilder::Brush,
+                     vztest::ep::solidBrush(QColor::fromHsv((i * 37) % 360, 200, 230, 220).rgba()));
+        b.object(3, vztest::EmfPlusBuilder::Pen, vztest::ep::pen(float(0.5 + (i % 3) * 0.5), 0xFF000000));
+        b.plus(0x4014, 1, Bytes().u32(2)); // FillPath
+        b.plus(0x4015, 1, Bytes().u32(3)); // DrawPath
+        if (i % 25 == 0) {
+            const QString text = QStringLiteral("Label %1 of the drawing").arg(i);
+            b.plus(0x401C, 0x8000 | 10,
+                   Bytes().u32(0xFF000000).u32(0xFF).u32(quint32(text.size())).rect({10.0, 10.0 + (i / 25) * 14 % 170, 150, 20}).utf16(text).pad4());
+        }
+        if (++i % 8 == 0)
+            b.flush();
+        if (i > 1000 || i * 800 > 200 * 1024)
+            break;
+    }
+    return b.build();
+}
+
+void BM_DrawEmfPlus(benchmark::State &state)
+{
+    drawInto1000(state, generatedEmfPlus());
+}
+
 void BM_DrawSample(benchmark::State &state, const char *name)
 {
     drawInto1000(state, readFile(sampleDir() + QLatin1String(name)));
@@ -102,6 +155,7 @@ void BM_ReadBmp24(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_DrawGeneratedClipart)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawEmfPlus)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, cell_30KB, "cell.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, Eg_25KB, "Eg.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, sample_19KB, "sample.wmf")->Unit(benchmark::kMillisecond);

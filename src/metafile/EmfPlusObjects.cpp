@@ -553,8 +553,8 @@ bool readPath(const ByteReader &p, QPainterPath &path)
             at += 1;
         }
     }
+    // Paths fill alternately (even-odd), as GDI+ paths do by default.
     QPainterPath out;
-    out.setFillRule(Qt::WindingFill);
     for (quint32 i = 0; i < count; ++i) {
         const quint8 t = types[i];
         switch (t & 0x07) {
@@ -578,7 +578,6 @@ bool readPath(const ByteReader &p, QPainterPath &path)
             out.closeSubpath();
     }
     path.addPath(out);
-    path.setFillRule(Qt::WindingFill);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 
 namespace vz::mf {
@@ -28,6 +29,13 @@ constexpr int kMaxImageDepth = 3;
 constexpr int kMaxNestedPlays = 256;
 
 thread_local int t_depth = 0;
+
+// A transform no real one equals: the painter's is set again.
+QTransform unset()
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return QTransform(nan, nan, nan, nan, nan, nan);
+}
 thread_local int t_nestedPlays = 0;
 
 bool finite(const QTransform &t)
@@ -240,7 +248,7 @@ struct EmfPlusPlayer::Impl
             p.setRenderHint(QPainter::SmoothPixmapTransform, s.smoothImages);
             p.setCompositionMode(s.sourceCopy ? QPainter::CompositionMode_Source : QPainter::CompositionMode_SourceOver);
             painterDirty = false;
-            applied = QTransform(0, 0, 0, 0, 0, 0);
+            applied = unset();
         }
         const QTransform t = full() * orig;
         if (t != applied) {
@@ -421,7 +429,7 @@ struct EmfPlusPlayer::Impl
                 return;
             p.setWorldTransform(place * full() * orig);
             p.drawImage(visible, img.bitmap, visible);
-            applied = QTransform(0, 0, 0, 0, 0, 0);
+            applied = unset();
             noteDrawn(dev);
             return;
         }
@@ -525,7 +533,7 @@ struct EmfPlusPlayer::Impl
 
         prepare();
         p.setWorldTransform(scaled * orig);
-        applied = QTransform(0, 0, 0, 0, 0, 0);
+        applied = unset();
         const bool clip = !(flags & FormatNoClip) && r.width() > 0 && r.height() > 0;
         if (clip) {
             p.save();
@@ -566,7 +574,7 @@ struct EmfPlusPlayer::Impl
             return;
         prepare();
         p.setWorldTransform(scaled * orig);
-        applied = QTransform(0, 0, 0, 0, 0, 0);
+        applied = unset();
         p.setFont(makeFont(f, px));
         p.setPen(QPen(brush, 0));
         QRectF inked;
@@ -709,7 +717,7 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
         if (need(4)) {
             prepare();
             p.setWorldTransform(orig);
-            applied = QTransform(0, 0, 0, 0, 0, 0);
+            applied = unset();
             p.setCompositionMode(QPainter::CompositionMode_Source);
             p.fillRect(target, argb(q.u32(0)));
             p.setCompositionMode(s.sourceCopy ? QPainter::CompositionMode_Source : QPainter::CompositionMode_SourceOver);
