@@ -82,33 +82,33 @@ void BM_DrawGeneratedClipart(benchmark::State &state)
     drawInto1000(state, generatedClipart());
 }
 
-// An EMF+-only drawing of about 200 KB as office programs write them:
-// antialiased filled and outlined curved paths, gradients, a few strings.
+// An EMF+-only drawing of about 200 KB as office programs write them: some
+// hundreds of antialiased filled and outlined curved shapes spread over the
+// page, a few gradients and strings.
 QByteArray generatedEmfPlus()
 {
     using vztest::Bytes;
     vztest::EmfPlusBuilder b(false, 96);
     b.plus(0x401E, 1); // antialiasing on
-    b.object(10, vztest::EmfPlusBuilder::Font, vztest::ep::font(14));
-    int i = 0;
-    while (true) {
+    b.object(10, vztest::EmfPlusBuilder::Font, vztest::ep::font(9));
+    for (int i = 0; b.size() < 200 * 1024; ++i) {
         const double a = i * 0.37;
+        const QPointF c(12 + (i * 37) % 168, 12 + (i * 61 / 7) % 168);
+        const double r = 6 + i % 9;
         std::vector<QPointF> pts;
         std::vector<quint8> types;
-        pts.emplace_back(96 + 70 * std::cos(a), 96 + 70 * std::sin(a));
+        pts.push_back(c + QPointF(r * std::cos(a), r * std::sin(a)));
         types.push_back(0);
-        for (int k = 0; k < 20; ++k) {
-            const double t = a + k * 0.31;
-            for (int c = 0; c < 3; ++c) {
-                pts.emplace_back(96 + (30 + 15 * c + 20 * std::sin(t * 3 + c)) * std::cos(t + c * 0.1),
-                                 96 + (30 + 15 * c + 20 * std::cos(t * 2 + c)) * std::sin(t + c * 0.1));
-                types.push_back(3);
-            }
+        for (int k = 1; k <= 60; ++k) {
+            const double t = a + k * 2 * M_PI / 60;
+            const double rr = r * (0.8 + 0.2 * std::sin(k * 0.9 + i));
+            pts.push_back(c + QPointF(rr * std::cos(t), rr * std::sin(t)));
+            types.push_back(3);
         }
         types.back() |= 0x80;
         b.object(1, vztest::EmfPlusBuilder::Path, vztest::ep::path(pts, types));
         if (i % 10 == 0)
-            b.object(2, vztest::EmfPlusBuilder::Brush, vztest::ep::linearBrush({0, 0, 192, 192}, 0xFFFF8000, 0x800040FF, 0));
+            b.object(2, vztest::EmfPlusBuilder::Brush, vztest::ep::linearBrush({c.x() - r, c.y() - r, 2 * r, 2 * r}, 0xFFFF8000, 0x800040FF, 0));
         else
             b.object(2, vztest::EmfPlusBuilder::Brush,
                      vztest::ep::solidBrush(QColor::fromHsv((i * 37) % 360, 200, 230, 220).rgba()));
@@ -118,12 +118,10 @@ QByteArray generatedEmfPlus()
         if (i % 25 == 0) {
             const QString text = QStringLiteral("Label %1 of the drawing").arg(i);
             b.plus(0x401C, 0x8000 | 10,
-                   Bytes().u32(0xFF000000).u32(0xFF).u32(quint32(text.size())).rect({10.0, 10.0 + (i / 25) * 14 % 170, 150, 20}).utf16(text).pad4());
+                   Bytes().u32(0xFF000000).u32(0xFF).u32(quint32(text.size())).rect({c.x(), c.y(), 60, 14}).utf16(text).pad4());
         }
-        if (++i % 8 == 0)
+        if (i % 8 == 7)
             b.flush();
-        if (i > 1000 || i * 800 > 200 * 1024)
-            break;
     }
     return b.build();
 }
@@ -131,6 +129,11 @@ QByteArray generatedEmfPlus()
 void BM_DrawEmfPlus(benchmark::State &state)
 {
     drawInto1000(state, generatedEmfPlus());
+}
+
+void BM_DrawEmfPlusSmooth(benchmark::State &state)
+{
+    drawInto1000(state, generatedEmfPlus(), true);
 }
 
 void BM_DrawSample(benchmark::State &state, const char *name)
@@ -156,6 +159,7 @@ void BM_ReadBmp24(benchmark::State &state)
 
 BENCHMARK(BM_DrawGeneratedClipart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawEmfPlus)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawEmfPlusSmooth)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, cell_30KB, "cell.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, Eg_25KB, "Eg.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, sample_19KB, "sample.wmf")->Unit(benchmark::kMillisecond);

@@ -90,6 +90,14 @@ QPainterPath piePath(const QRectF &r, double start, double sweep, bool pie)
     return path;
 }
 
+bool hasCurves(const QPainterPath &path)
+{
+    for (int i = 0, n = path.elementCount(); i < n; ++i)
+        if (path.elementAt(i).type == QPainterPath::CurveToElement)
+            return true;
+    return false;
+}
+
 struct Clip
 {
     bool infinite = true;
@@ -147,6 +155,11 @@ struct EmfPlusPlayer::Impl
     std::unordered_map<int, std::pair<size_t, size_t>> byComment; // EMF record -> EMF+ records
 
     bool painterDirty = true; // transform, clip and hints to be set again
+    quint64 generation = 0;   // of the object table
+    const QPainterPath *flatSource = nullptr;
+    quint64 flatGeneration = 0;
+    QTransform flatXf;
+    QPainterPath flat;
     QTransform applied;
     bool ended = false;
     int primitives = 0;
@@ -292,13 +305,40 @@ struct EmfPlusPlayer::Impl
 
     // ---- drawing --------------------------------------------------------
 
-    void fill(const QPainterPath &path, const QBrush &brush)
+    // A path's curves flattened in device pixels. The last object path is
+    // kept: files fill and then outline the same path.
+    const QPainterPath &flattened(const QPainterPath &path, const QTransform &dt, bool objectPath)
+    {
+        if (objectPath && flatSource == &path && flatGeneration == generation && flatXf == dt)
+            return flat;
+        QPainterPath out;
+        out.setFillRule(path.fillRule());
+        for (const QPolygonF &poly : path.toSubpathPolygons(dt)) {
+            out.addPolygon(poly);
+            if (poly.size() > 2 && poly.first() == poly.last())
+                out.closeSubpath();
+        }
+        flat = std::move(out);
+        flatSource = objectPath ? &path : nullptr;
+        flatGeneration = generation;
+        flatXf = dt;
+        return flat;
+    }
+
+    void fill(const QPainterPath &path, const QBrush &brush, bool objectPath = false)
     {
         QRectF dev;
-        if (brush.style() == Qt::NoBrush || !sane(path.controlPointRect(), full(), &dev))
+        const QTransform t = full();
+        if (brush.style() == Qt::NoBrush || !sane(path.controlPointRect(), t, &dev))
             return;
         prepare();
-        p.fillPath(path, brush);
+        if (brush.style() == Qt::SolidPattern && hasCurves(path)) {
+            p.setWorldTransform(orig);
+            p.fillPath(flattened(path, t * orig, objectPath), brush);
+            p.setWorldTransform(applied);
+        } else {
+            p.fillPath(path, brush);
+        }
         noteDrawn(dev);
     }
 
@@ -324,7 +364,7 @@ struct EmfPlusPlayer::Impl
         return true;
     }
 
-    void stroke(const QPainterPath &path, quint32 penId)
+    void stroke(const QPainterPath &path, quint32 penId, bool objectPath = false)
     {
         QPen pen;
         const Pen *src = nullptr;
@@ -338,7 +378,17 @@ struct EmfPlusPlayer::Impl
         if (pen.style() != Qt::SolidLine && dev.width() + dev.height() > 100000)
             pen.setStyle(Qt::SolidLine);
         prepare();
-        p.strokePath(path, pen);
+        if (pen.widthF() > 0 && hasCurves(path)) {
+            // Qt's stroker offsets each curve piece by piece, many times slower
+            // than stroking the curve flattened in device pixels.
+            QPen devicePen = pen;
+            devicePen.setWidthF(pen.widthF() * std::sqrt(std::abs(t.determinant())));
+            p.setWorldTransform(orig);
+            p.strokePath(flattened(path, t * orig, objectPath), devicePen);
+            p.setWorldTransform(applied);
+        } else {
+            p.strokePath(path, pen);
+        }
         if (src->start.shape != LineEnd::None || src->end.shape != LineEnd::None)
             lineEnds(path, pen, *src);
         const double grow = pen.widthF() * std::sqrt(std::abs(t.determinant())) / 2;
@@ -652,6 +702,7 @@ struct EmfPlusPlayer::Impl
     {
         const int id = flags & 0xFF;
         const int type = (flags >> 8) & 0x7F;
+        ++generation;
         if (id >= kObjectSlots)
             return;
         Pending &pend = pending[size_t(id)];
@@ -828,13 +879,13 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
         const QPainterPath *path = object<QPainterPath>(oid);
         QBrush b;
         if (need(4) && path && brushFor(q.u32(0), solid, b))
-            fill(*path, b);
+            fill(*path, b, true);
         break;
     }
     case rec::DrawPath: {
         const QPainterPath *path = object<QPainterPath>(oid);
         if (need(4) && path)
-            stroke(*path, q.u32(0));
+            stroke(*path, q.u32(0), true);
         break;
     }
     case rec::FillClosedCurve: {
@@ -944,7 +995,8 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
         break;
     }
     case rec::SetAntiAliasMode:
-        s.antialias = f & 1;
+        // The caller's painter decides whether antialiasing may be used at all.
+        s.antialias = origAntialias && (f & 1);
         stateChanged();
         break;
     case rec::SetTextRenderingHint: {

@@ -209,6 +209,9 @@ public:
         return h;
     }
 
+    // Bytes of records written so far.
+    qsizetype size() const { return m_body.size() + m_comment.size(); }
+
     // The whole file; `withHeader` false leaves the EMF+ header out.
     QByteArray build(bool withHeader = true, bool withEnd = true)
     {
