@@ -356,10 +356,11 @@ struct EmfPlusPlayer::Impl
         const QTransform t = full();
         const double scale = std::sqrt(std::abs(t.determinant()));
         const double device = w * scale;
-        if (!std::isfinite(device) || device < 1.0)
+        const double width = std::min(device, 4 * kCoordLimit) / scale;
+        if (!std::isfinite(device) || device < 1.0 || !std::isfinite(width))
             pen.setWidthF(0); // one device pixel, as GDI+ draws thin pens
         else
-            pen.setWidthF(std::min(device, 4 * kCoordLimit) / scale);
+            pen.setWidthF(width);
         *src = pp;
         return true;
     }
@@ -398,7 +399,7 @@ struct EmfPlusPlayer::Impl
     void lineEnd(QPointF at, QPointF dir, const LineEnd &e, const QPen &pen)
     {
         const double len = std::hypot(dir.x(), dir.y());
-        if (len <= 0 || e.shape == LineEnd::None)
+        if (!(len > 0) || !std::isfinite(len) || e.shape == LineEnd::None)
             return;
         dir /= len;
         const QPointF n(-dir.y(), dir.x());

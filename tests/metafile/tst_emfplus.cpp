@@ -21,16 +21,29 @@ constexpr QRgb Red = 0xFFFF0000, Blue = 0xFF0000FF, Green = 0xFF00FF00, White = 
 enum : quint16 { S = 0x8000, C = 0x4000, P = 0x0800 };
 using K = EmfPlusBuilder::ObjectKind;
 
-QImage play(const QByteArray &bytes, QSize size = QSize(200, 200))
+QImage play(const QByteArray &bytes, QSize size = QSize(200, 200), bool smooth = false)
 {
     QImage img(size, QImage::Format_RGB32);
     img.fill(White);
     const auto doc = EmfDocument::parse(bytes);
     if (doc) {
         QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing, smooth);
         playEmf(*doc, p, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     return img;
+}
+
+// Pixels that are neither white nor red: the soft edge of antialiasing.
+int blended(const QImage &img)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            n += (row[x] | 0xFF000000) != White && (row[x] | 0xFF000000) != Red;
+    }
+    return n;
 }
 
 bool near(QRgb a, QRgb b, int tol = 40)
@@ -89,6 +102,7 @@ private slots:
     void records_data();
     void records();
     void kinds();
+    void antialiasing();
     void whichPartPlays_data();
     void whichPartPlays();
     void drawString_data();
@@ -423,6 +437,20 @@ void TestEmfPlus::kinds()
     QVERIFY(s.playable());
 }
 
+void TestEmfPlus::antialiasing()
+{
+    // The file asks for antialiasing; the caller's painter decides whether
+    // it may have it.
+    auto make = [](bool on) {
+        EmfPlusBuilder b;
+        b.plus(rec::SetAntiAliasMode, on ? 1 : 0).plus(rec::FillEllipse, S, Bytes().u32(Red).rect({20, 20, 160, 120}));
+        return b.build();
+    };
+    QVERIFY(blended(play(make(true), QSize(200, 200), true)) > 100);
+    QCOMPARE(blended(play(make(true), QSize(200, 200), false)), 0);
+    QCOMPARE(blended(play(make(false), QSize(200, 200), true)), 0);
+}
+
 void TestEmfPlus::whichPartPlays_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -661,6 +689,13 @@ void TestEmfPlus::damaged_data()
         b.object(5, K::Font, ep::font(20));
         b.plus(rec::DrawString, S | 5, Bytes().u32(0xFF000000).u32(0xFF).u32(0x7FFFFFFF).rect({0, 0, 200, 200}).utf16(QStringLiteral("Hi")));
         QTest::newRow("string length past the data") << b.build() << true;
+    }
+    {
+        // Line ends on a figure that goes nowhere.
+        EmfPlusBuilder b;
+        b.object(1, K::Pen, ep::pen(2, Red, 0, 0x0006, Bytes().i32(0x14).i32(0x14)))
+            .plus(rec::DrawLines, 1, Bytes().u32(3).points({{50, 50}, {50, 50}, {50, 50}}));
+        QTest::newRow("arrow caps on one point") << b.build() << true;
     }
     {
         EmfPlusBuilder b;
