@@ -486,6 +486,19 @@ Region combineRegions(const Region &a, const Region &b, int mode)
     }();
     auto pathOf = [&](const Region &r) { return r.infinite ? kEverything : r.path; };
     Region out;
+    // Boolean operations on huge outlines take minutes: past this size the
+    // union is the two outlines together and the rest keep one of them.
+    constexpr int kMaxElements = 20000;
+    if (a.path.elementCount() + b.path.elementCount() > kMaxElements && mode >= 1 && mode <= 5) {
+        if (mode == 2) {
+            out.infinite = a.infinite || b.infinite;
+            out.path = a.path;
+            out.path.setFillRule(Qt::WindingFill);
+            out.path.addPath(b.path);
+            return out;
+        }
+        return mode == 1 ? (a.infinite ? b : a) : a;
+    }
     switch (mode) {
     case 1:
         if (a.infinite)

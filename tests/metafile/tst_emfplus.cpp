@@ -691,6 +691,22 @@ void TestEmfPlus::damaged_data()
         QTest::newRow("string length past the data") << b.build() << true;
     }
     {
+        // Clipping by a huge outline combined with another stays quick.
+        std::vector<QPointF> pts;
+        std::vector<quint8> types;
+        for (int i = 0; i < 30000; ++i) {
+            const double a = i * 2 * M_PI / 30000;
+            pts.emplace_back(100 + (60 + 30 * std::sin(a * 701)) * std::cos(a), 100 + (60 + 30 * std::sin(a * 701)) * std::sin(a));
+            types.push_back(i ? 1 : 0);
+        }
+        types.back() |= 0x80;
+        EmfPlusBuilder b;
+        b.object(2, K::Path, ep::path(pts, types)).plus(rec::SetClipPath, 2, {});
+        b.plus(rec::SetClipRect, 1 << 8, Bytes().rect({0, 0, 120, 120}));
+        b.plus(rec::SetClipPath, (3 << 8) | 2, {}).plus(rec::FillRects, S, fillRect({0, 0, 200, 200}));
+        QTest::newRow("huge clip outline") << b.build() << false;
+    }
+    {
         // Line ends on a figure that goes nowhere.
         EmfPlusBuilder b;
         b.object(1, K::Pen, ep::pen(2, Red, 0, 0x0006, Bytes().i32(0x14).i32(0x14)))
