@@ -142,9 +142,11 @@ QImage decodeCompressed(const ByteReader &p)
     if (!buf.open(QIODevice::ReadOnly))
         return QImage();
     QImageReader reader(&buf);
+    // A size the header gives is checked before decoding; readers that
+    // cannot tell stay under Qt's own allocation limit.
     const QSize s = reader.size();
-    if (!s.isValid() || s.width() > kMaxImageSide || s.height() > kMaxImageSide
-        || qint64(s.width()) * s.height() > kMaxImagePixels)
+    if (s.isValid() && (s.width() > kMaxImageSide || s.height() > kMaxImageSide
+                        || qint64(s.width()) * s.height() > kMaxImagePixels))
         return QImage();
     return reader.read();
 }

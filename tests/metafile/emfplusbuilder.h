@@ -123,9 +123,25 @@ inline QByteArray compressedImage(const QImage &img, const char *format)
     img.save(&buf, format);
     return Bytes().u32(kVersion).u32(1).i32(img.width()).i32(img.height()).i32(0).u32(0x0026200A).u32(1).raw(data).pad4();
 }
-inline QByteArray metafileImage(const QByteArray &emf)
+inline QByteArray compressedData(const QByteArray &data, int w, int h)
 {
-    return Bytes().u32(kVersion).u32(2).u32(3).u32(quint32(emf.size())).raw(emf).pad4();
+    return Bytes().u32(kVersion).u32(1).i32(w).i32(h).i32(0).u32(0x0026200A).u32(1).raw(data).pad4();
+}
+// A metafile image: `type` 3 for EMF, 2 for placeable WMF.
+inline QByteArray metafileImage(const QByteArray &file, int type = 3)
+{
+    return Bytes().u32(kVersion).u32(2).u32(quint32(type)).u32(quint32(file.size())).raw(file).pad4();
+}
+inline QByteArray textureBrush(const QByteArray &imageObject)
+{
+    return Bytes().u32(kVersion).u32(2).u32(0).i32(0).raw(imageObject);
+}
+inline QByteArray pathGradientBrush(QPointF centre, QRgb centreColour, QRgb surround, const QRectF &box)
+{
+    Bytes b;
+    b.u32(kVersion).u32(3).u32(0).i32(0).u32(centreColour).point(centre).u32(1).u32(surround);
+    b.u32(4).points({box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()});
+    return b;
 }
 inline QByteArray font(float emSize, const QString &family = QStringLiteral("DejaVu Sans"), int unit = 2, int style = 0)
 {

@@ -108,6 +108,7 @@ private slots:
     void drawString_data();
     void drawString();
     void driverString();
+    void dashedPen();
     void continuedObject();
     void nestedMetafiles();
     void damaged_data();
@@ -242,6 +243,34 @@ void TestEmfPlus::records_data()
             .plus(rec::DrawImage, 4, Bytes().u32(0xFFFFFFFF).i32(2).rect({0, 0, 16, 16}).rect({40, 40, 80, 80}));
         QTest::newRow(qPrintable(QStringLiteral("DrawImage %1").arg(QLatin1String(fmt))))
             << b.build() << QRect(40, 40, 80, 80) << QPoint(80, 80) << Blue;
+    }
+    {
+        // Two by two red pixels.
+        const QByteArray gif = QByteArray::fromHex("47494638396102000200f00000ff000000000021f90400000000002c00000000020002000002028451003b");
+        EmfPlusBuilder b;
+        b.object(4, K::Image, ep::compressedData(gif, 2, 2))
+            .plus(rec::DrawImage, 4, Bytes().u32(0xFFFFFFFF).i32(2).rect({0, 0, 1, 1}).rect({40, 40, 80, 80}));
+        QTest::newRow("DrawImage GIF") << b.build() << QRect(40, 40, 80, 80) << QPoint(80, 80) << Red;
+    }
+    {
+        WmfBuilder w;
+        w.windowExt(1000, 1000).brush(qRgb(0, 0, 255)).select(0).rectangle(0, 0, 1000, 1000);
+        EmfPlusBuilder b;
+        b.object(4, K::Image, ep::metafileImage(w.build(QRect(0, 0, 1000, 1000), 1000), 2))
+            .plus(rec::DrawImage, 4, Bytes().u32(0xFFFFFFFF).i32(2).rect({0, 0, 96, 96}).rect({0, 100, 100, 100}));
+        QTest::newRow("DrawImage WMF") << b.build() << QRect(0, 100, 100, 100) << QPoint(50, 150) << Blue;
+    }
+    {
+        EmfPlusBuilder b;
+        b.object(0, K::Brush, ep::textureBrush(ep::bitmap32(solidImage(Green))))
+            .plus(rec::FillRects, 0, Bytes().u32(0).u32(1).rect({20, 20, 100, 100}));
+        QTest::newRow("texture brush") << b.build() << QRect(20, 20, 100, 100) << QPoint(70, 70) << Green;
+    }
+    {
+        EmfPlusBuilder b;
+        b.object(0, K::Brush, ep::pathGradientBrush({100, 100}, Red, Blue, {0, 0, 200, 200}))
+            .plus(rec::FillRects, 0, Bytes().u32(0).u32(1).rect({0, 0, 200, 200}));
+        QTest::newRow("path gradient") << b.build() << QRect(0, 0, 200, 200) << QPoint(100, 100) << Red;
     }
     {
         EmfPlusBuilder b;
@@ -559,6 +588,28 @@ void TestEmfPlus::driverString()
     QVERIFY(inkIn(dualGlyphs, QRect(100, 60, 100, 60)));
     const QImage onlyGlyphs = play(make(false, false));
     QVERIFY(!inkBounds(onlyGlyphs, 60).isValid());
+}
+
+void TestEmfPlus::dashedPen()
+{
+    // Solid and dashed lines along one row: the dashed one breaks.
+    auto runs = [](int style) {
+        EmfPlusBuilder b;
+        b.object(1, K::Pen, ep::pen(4, Red, 0, 0x0020, Bytes().i32(style)))
+            .plus(rec::DrawLines, 1, Bytes().u32(2).points({{10, 100}, {190, 100}}));
+        const QImage img = play(b.build());
+        int n = 0;
+        bool ink = false;
+        for (int x = 0; x < 200; ++x) {
+            const bool now = near(img.pixel(x, 100), Red);
+            n += now && !ink;
+            ink = now;
+        }
+        return n;
+    };
+    QCOMPARE(runs(0), 1);
+    QVERIFY(runs(1) >= 4);
+    QVERIFY(runs(2) > runs(1));
 }
 
 void TestEmfPlus::continuedObject()
