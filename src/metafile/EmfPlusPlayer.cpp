@@ -520,7 +520,10 @@ struct EmfPlusPlayer::Impl
     {
         const double em = f.emSize * worldPer(f.unit);
         const double device = em * std::sqrt(std::abs(t.determinant()));
-        if (!std::isfinite(device) || device < 0.25 || device > 8 * targetSide)
+        // A stretched transform makes glyphs long in one direction: the
+        // longer one bounds what the font engine is asked to draw.
+        const double longest = em * std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+        if (!std::isfinite(device) || !std::isfinite(longest) || device < 0.25 || longest > 8 * targetSide)
             return false;
         pixels = std::clamp(int(std::lround(device)), 1, 8192);
         k = em / pixels;

@@ -736,6 +736,14 @@ void TestEmfPlus::damaged_data()
         QTest::newRow("absurd font size") << b.build() << true;
     }
     {
+        // Normal text under a transform that stretches one axis enormously.
+        EmfPlusBuilder b;
+        b.object(5, K::Font, ep::font(20));
+        b.plus(rec::ScaleWorldTransform, 0, Bytes().f32(1e-4f).f32(1e4f));
+        b.plus(rec::DrawString, S | 5, Bytes().u32(0xFF000000).u32(0xFF).u32(2).rect({0, 0, 2e6f, 0.02f}).utf16(QStringLiteral("Hi")));
+        QTest::newRow("text stretched past the target") << b.build() << true;
+    }
+    {
         EmfPlusBuilder b;
         b.object(5, K::Font, ep::font(20));
         b.plus(rec::DrawString, S | 5, Bytes().u32(0xFF000000).u32(0xFF).u32(0x7FFFFFFF).rect({0, 0, 200, 200}).utf16(QStringLiteral("Hi")));
