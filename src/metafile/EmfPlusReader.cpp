@@ -81,14 +81,18 @@ EmfPlusStream EmfPlusStream::scan(const EmfDocument &doc)
     if (!readHeader(doc, dual, s.m_dpiX, s.m_dpiY))
         return s;
     s.m_kind = dual ? EmfPlusKind::Dual : EmfPlusKind::Only;
+    // A comment whose records do not fit loses the rest of its records;
+    // the comments after it still play.
     bool broken = false;
     bool drawingBeforeBreak = false;
     const auto &recs = doc.records();
-    for (size_t i = 1; i < recs.size() && !broken; ++i) {
+    for (size_t i = 1; i < recs.size(); ++i) {
         const size_t before = s.m_records.size();
-        commentRecords(doc, recs[i], int(i), s.m_records, broken);
-        for (size_t k = before; k < s.m_records.size() && !drawingBeforeBreak; ++k)
+        bool thisBroken = false;
+        commentRecords(doc, recs[i], int(i), s.m_records, thisBroken);
+        for (size_t k = before; k < s.m_records.size() && !broken && !drawingBeforeBreak; ++k)
             drawingBeforeBreak = isDrawing(s.m_records[k].type);
+        broken = broken || thisBroken;
     }
     // An EMF+ part that breaks before it draws anything leaves a dual file
     // to its GDI records.

@@ -505,6 +505,7 @@ void TestEmfPlus::whichPartPlays_data()
     QTest::newRow("EMF+ only: GDI records do not draw") << make(false, true, false) << Red << White;
     QTest::newRow("dual: the EMF+ part draws") << make(true, true, false) << Red << White;
     QTest::newRow("dual, EMF+ unreadable: GDI draws") << make(true, true, true) << White << Blue;
+    QTest::newRow("EMF+ only, a broken comment: the later ones draw") << make(false, true, true) << Red << White;
     QTest::newRow("no EMF+ header: GDI draws") << make(false, false, false) << White << Blue;
 }
 
