@@ -154,8 +154,14 @@ QImage decodeCompressed(const ByteReader &p)
 // Rows of raw pixels in one of the GDI+ pixel formats.
 QImage decodePixels(const ByteReader &p, int w, int h, qint64 stride, quint32 format)
 {
-    const int bpp = int((format >> 8) & 0xFF);
-    const bool indexed = format & 0x00010000;
+    // The depth follows from the format's index, whatever else the value
+    // claims: rows are copied by it.
+    static constexpr int kBits[15] = {0, 1, 4, 8, 16, 16, 16, 16, 24, 32, 32, 32, 48, 64, 64};
+    const quint32 index = format & 0xFF;
+    if (index == 0 || index >= 15)
+        return QImage();
+    const int bpp = kBits[index];
+    const bool indexed = index <= 3;
     qsizetype at = 0;
     QList<QRgb> palette;
     if (indexed) {
@@ -165,8 +171,11 @@ QImage decodePixels(const ByteReader &p, int w, int h, qint64 stride, quint32 fo
         for (quint32 i = 0; i < count; ++i)
             palette.append(argbAt(p, 8 + 4 * i).rgba());
         at = 8 + qsizetype(count) * 4;
+        // Every index a row can hold must be in the table.
         if (palette.isEmpty())
-            palette = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+            palette.append(qRgb(0, 0, 0));
+        while (index == 0x01 && palette.size() < 2)
+            palette.append(qRgb(255, 255, 255));
     }
     const qint64 rowBytes = (qint64(w) * bpp + 7) / 8;
     if (bpp == 0 || stride < rowBytes || !p.has(at, qsizetype(stride * (h - 1) + rowBytes)))

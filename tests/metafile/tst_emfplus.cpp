@@ -710,6 +710,26 @@ void TestEmfPlus::damaged_data()
         QTest::newRow("image rows past the data") << b.build() << true;
     }
     {
+        // A 32-bit ARGB format index whose depth field claims 64 bits.
+        Bytes img;
+        img.u32(kVersion).u32(1).i32(4).i32(4).i32(32).u32(0x0026400A).u32(0);
+        for (int i = 0; i < 16; ++i)
+            img.u32(0xFFFF0000);
+        img.raw(QByteArray(64, '\0'));
+        EmfPlusBuilder b;
+        b.object(4, K::Image, img).plus(rec::DrawImage, 4, Bytes().u32(0xFFFFFFFF).i32(2).rect({0, 0, 4, 4}).rect({0, 0, 100, 100}));
+        QTest::newRow("pixel format with a false depth") << b.build() << false;
+    }
+    {
+        // One-bit pixels with a one-colour table.
+        Bytes img;
+        img.u32(kVersion).u32(1).i32(8).i32(2).i32(4).u32(0x00030101).u32(0).u32(0).u32(1).u32(0xFF000000);
+        img.u32(0x0F0F0F0F).u32(0x0F0F0F0F);
+        EmfPlusBuilder b;
+        b.object(4, K::Image, img).plus(rec::DrawImage, 4, Bytes().u32(0xFFFFFFFF).i32(2).rect({0, 0, 8, 2}).rect({0, 0, 100, 100}));
+        QTest::newRow("one-bit pixels past a short table") << b.build() << false;
+    }
+    {
         EmfPlusBuilder b;
         b.plus(rec::Object, quint16(0x8000 | (K::Path << 8) | 1), Bytes().u32(0x7FFFFFFF).raw(ep::rectPath({0, 0, 100, 100})))
             .plus(rec::FillPath, S | 1, Bytes().u32(Red));
