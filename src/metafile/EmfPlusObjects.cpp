@@ -499,7 +499,7 @@ Region combineRegions(const Region &a, const Region &b, int mode)
     Region out;
     // Boolean operations on huge outlines take minutes: past this size the
     // union is the two outlines together and the rest keep one of them.
-    constexpr int kMaxElements = 20000;
+    constexpr int kMaxElements = 4096;
     if (a.path.elementCount() + b.path.elementCount() > kMaxElements && mode >= 1 && mode <= 5) {
         if (mode == 2) {
             out.infinite = a.infinite || b.infinite;

@@ -154,7 +154,8 @@ struct EmfPlusPlayer::Impl
     std::array<Pending, kObjectSlots> pending;
     std::unordered_map<int, std::pair<size_t, size_t>> byComment; // EMF record -> EMF+ records
 
-    bool painterDirty = true; // transform, clip and hints to be set again
+    bool painterDirty = true; // transform and hints to be set again
+    bool clipDirty = true;
     quint64 generation = 0;   // of the object table
     const QPainterPath *flatSource = nullptr;
     quint64 flatGeneration = 0;
@@ -254,8 +255,13 @@ struct EmfPlusPlayer::Impl
     // The painter set for drawing in world coordinates.
     void prepare()
     {
-        if (painterDirty) {
+        if (clipDirty) {
+            // Setting the clip is costly for complex outlines: only when it changed.
             applyClip();
+            clipDirty = false;
+            applied = unset();
+        }
+        if (painterDirty) {
             p.setRenderHint(QPainter::Antialiasing, s.antialias);
             p.setRenderHint(QPainter::TextAntialiasing, s.textAntialias);
             p.setRenderHint(QPainter::SmoothPixmapTransform, s.smoothImages);
@@ -271,6 +277,7 @@ struct EmfPlusPlayer::Impl
     }
 
     void stateChanged() { painterDirty = true; }
+    void clipChanged() { clipDirty = true; }
 
     void noteDrawn(const QRectF &targetRect)
     {
@@ -498,6 +505,7 @@ struct EmfPlusPlayer::Impl
         p.restore();
         --t_depth;
         painterDirty = true;
+        clipDirty = true;
         noteDrawn(dev);
     }
 
@@ -667,7 +675,7 @@ struct EmfPlusPlayer::Impl
             c = combineRegions(c, Region{false, s.containerClip.path}, 1);
         s.clip.infinite = c.infinite;
         s.clip.path = c.path;
-        stateChanged();
+        clipChanged();
     }
 
     // ---- state ----------------------------------------------------------
@@ -686,6 +694,7 @@ struct EmfPlusPlayer::Impl
                 s = stack[i].state;
                 stack.resize(i);
                 stateChanged();
+                clipChanged();
                 return;
             }
         }
@@ -1093,7 +1102,7 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
         break;
     case rec::ResetClip:
         s.clip = s.containerClip;
-        stateChanged();
+        clipChanged();
         break;
     case rec::SetClipRect:
         if (need(16)) {
@@ -1119,7 +1128,7 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
             const QPointF d = t.map(QPointF(q.f32(0), q.f32(4))) - t.map(QPointF(0, 0));
             if (std::isfinite(d.x()) && std::isfinite(d.y()) && std::abs(d.x()) < kCoordLimit && std::abs(d.y()) < kCoordLimit) {
                 s.clip.path.translate(d);
-                stateChanged();
+                clipChanged();
             }
         }
         break;
@@ -1163,6 +1172,7 @@ void EmfPlusPlayer::yieldToGdi()
     p.setRenderHint(QPainter::SmoothPixmapTransform, d->origSmooth);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     d->painterDirty = true;
+    d->clipDirty = true;
 }
 
 bool EmfPlusPlayer::ended() const
