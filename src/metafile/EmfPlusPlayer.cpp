@@ -572,6 +572,7 @@ struct EmfPlusPlayer::Impl
             if (!line.isValid())
                 break;
             line.setLineWidth(noWrap ? 1.0e7 : wrapWidth);
+            line.setLeadingIncluded(true); // lines are the font's line spacing apart
             line.setPosition(QPointF(0, y));
             const double next = y + line.height();
             // Only whole lines with LineLimit (the first always shows).
