@@ -436,6 +436,13 @@ void TestEmfPlus::records_data()
         b.plus(rec::GetDC, 0).gdiRect(QRect(100, 100, 50, 50), Blue);
         QTest::newRow("GetDC lets GDI draw") << b.build() << QRect(100, 100, 50, 50) << QPoint(125, 125) << Blue;
     }
+    {
+        // Each side keeps its own clip across the hand-over.
+        EmfPlusBuilder b;
+        b.plus(rec::SetClipRect, 0, Bytes().rect({0, 0, 50, 50})).plus(rec::GetDC, 0).gdiRect(QRect(100, 100, 50, 50), Blue);
+        b.plus(rec::FillRects, S, fillRect({0, 0, 200, 200}));
+        QTest::newRow("clips across GetDC") << b.build() << QRect(0, 0, 150, 150) << QPoint(25, 25) << Red;
+    }
 }
 
 void TestEmfPlus::records()
