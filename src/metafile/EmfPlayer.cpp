@@ -112,7 +112,10 @@ private:
             }
             const bool draws = drawsSomething(r.type);
             if (draws) {
-                const bool text = r.type == EMR_EXTTEXTOUTA || r.type == EMR_EXTTEXTOUTW;
+                // Text given as glyph indices (ETO_GLYPH_INDEX) would come out
+                // as the wrong letters in our fonts: only characters stand in.
+                const bool text = (r.type == EMR_EXTTEXTOUTA || r.type == EMR_EXTTEXTOUTW)
+                    && !(m_doc.record(r).u32(52) & 0x10);
                 if (mode == EmfPlusPlayer::GdiMode::Skip || (mode == EmfPlusPlayer::GdiMode::Text && !text))
                     continue;
                 plus.yieldToGdi();

@@ -568,7 +568,7 @@ void TestEmfPlus::drawString()
 
 void TestEmfPlus::driverString()
 {
-    auto make = [](bool dual, bool cmap) {
+    auto make = [](bool dual, bool cmap, int gdiOptions = 0) {
         EmfPlusBuilder b(dual);
         b.object(5, K::Font, ep::font(30));
         Bytes exact; // glyphs, then their positions
@@ -581,7 +581,7 @@ void TestEmfPlus::driverString()
         b.gdiRaw(font).gdi(37, {1});
         Bytes text;
         text.u32(84).u32(76 + 4 + 8).i32(0).i32(0).i32(0).i32(0).u32(1).f32(1).f32(1);
-        text.i32(120).i32(100).u32(2).u32(76).u32(0).i32(0).i32(0).i32(0).i32(0).u32(0).utf16(QStringLiteral("HI")).u32(0).u32(0);
+        text.i32(120).i32(100).u32(2).u32(76).u32(quint32(gdiOptions)).i32(0).i32(0).i32(0).i32(0).u32(0).utf16(QStringLiteral("HI")).u32(0).u32(0);
         b.gdiRaw(text);
         return b.build();
     };
@@ -596,6 +596,8 @@ void TestEmfPlus::driverString()
     QVERIFY(inkIn(dualGlyphs, QRect(100, 60, 100, 60)));
     const QImage onlyGlyphs = play(make(false, false));
     QVERIFY(!inkBounds(onlyGlyphs, 60).isValid());
+    // GDI text that is glyph indices too draws nothing rather than wrong letters.
+    QVERIFY(!inkBounds(play(make(true, false, 0x10)), 60).isValid());
 }
 
 void TestEmfPlus::dashedPen()
