@@ -126,13 +126,50 @@ bool readBlend(const ByteReader &p, qsizetype &at, quint32 flags, const QColor &
     return true;
 }
 
+bool tooLarge(qint64 w, qint64 h)
+{
+    return w < 0 || h < 0 || w > kMaxImageSide || h > kMaxImageSide || w * h > kMaxCompressedPixels;
+}
+
+// The size a JPEG's frame header gives, or false when none is found.
+bool jpegSize(const ByteReader &p, qint64 &w, qint64 &h)
+{
+    qsizetype at = 2;
+    while (p.has(at, 4) && p.u8(at) == 0xFF) {
+        const quint8 m = p.u8(at + 1);
+        const qsizetype len = (p.u8(at + 2) << 8) | p.u8(at + 3);
+        if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
+            if (!p.has(at + 5, 4))
+                return false;
+            h = (p.u8(at + 5) << 8) | p.u8(at + 6);
+            w = (p.u8(at + 7) << 8) | p.u8(at + 8);
+            return true;
+        }
+        if (len < 2)
+            return false;
+        at += 2 + len;
+    }
+    return false;
+}
+
 QImage decodeCompressed(const ByteReader &p)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(p.data()), p.size());
-    if (p.size() >= 2 && p.u8(0) == 0xFF && p.u8(1) == 0xD8)
+    if (p.size() >= 2 && p.u8(0) == 0xFF && p.u8(1) == 0xD8) {
+        // Decoders make the whole picture before reading its rows: a few
+        // bytes claiming a huge one are refused first.
+        qint64 w = 0, h = 0;
+        if (!jpegSize(p, w, h) || tooLarge(w, h))
+            return QImage();
         return decodeJpeg(QByteArray(bytes.constData(), bytes.size()), nullptr, QImage::Format_RGB32);
+    }
     if (p.size() >= 26 && p.u8(0) == 'B' && p.u8(1) == 'M') {
         // A BMP file: its DIB decoded as metafile bitmaps are, leniently.
+        const bool core = p.u32(14) == 12;
+        const qint64 w = core ? p.u16(18) : std::abs(qint64(p.i32(18)));
+        const qint64 h = core ? p.u16(20) : std::abs(qint64(p.i32(22)));
+        if (tooLarge(w, h))
+            return QImage();
         const qint64 offBits = p.u32(10);
         const qsizetype bits = offBits >= 26 && offBits < p.size() ? qsizetype(offBits) - 14 : -1;
         return decodeDib(p.data() + 14, p.size() - 14, bits);
@@ -146,9 +183,12 @@ QImage decodeCompressed(const ByteReader &p)
     // cannot tell stay under Qt's own allocation limit.
     const QSize s = reader.size();
     if (s.isValid() && (s.width() > kMaxImageSide || s.height() > kMaxImageSide
-                        || qint64(s.width()) * s.height() > kMaxImagePixels))
+                        || qint64(s.width()) * s.height() > kMaxCompressedPixels))
         return QImage();
-    return reader.read();
+    const QImage img = reader.read();
+    if (qint64(img.width()) * img.height() > kMaxCompressedPixels)
+        return QImage();
+    return img;
 }
 
 // Rows of raw pixels in one of the GDI+ pixel formats.

@@ -105,6 +105,8 @@ QImage hatchTile(int style, const QColor &fore, const QColor &back);
 
 // Limits on what a record may make us allocate.
 constexpr qint64 kMaxImagePixels = 64ll * 1024 * 1024;
+// A few bytes of PNG or GIF can claim any size: compressed images get less.
+constexpr qint64 kMaxCompressedPixels = 16ll * 1024 * 1024;
 constexpr int kMaxImageSide = 32767;
 
 } // namespace emfplus

@@ -719,6 +719,23 @@ void TestEmfPlus::damaged_data()
         QTest::newRow("image rows past the data") << b.build() << true;
     }
     {
+        // Compressed images whose few bytes claim a picture of 5000 x 5000: refused
+        // before a decoder makes it.
+        QByteArray bmp = ep::compressedImage(solidImage(Blue, 4, 4), "BMP");
+        const int at = bmp.indexOf("BM");
+        Bytes big;
+        big.i32(5000).i32(5000);
+        bmp.replace(at + 18, 8, big.bytes());
+        QByteArray jpeg = ep::compressedImage(solidImage(Blue, 16, 16), "JPEG");
+        const int sof = jpeg.indexOf(QByteArray::fromHex("ffc0"));
+        jpeg[sof + 5] = char(0x13), jpeg[sof + 6] = char(0x88), jpeg[sof + 7] = char(0x13), jpeg[sof + 8] = char(0x88);
+        for (const QByteArray &obj : {bmp, jpeg}) {
+            EmfPlusBuilder b;
+            b.object(4, K::Image, obj).plus(rec::DrawImage, 4, Bytes().u32(0xFFFFFFFF).i32(2).rect({0, 0, 4, 4}).rect({0, 0, 100, 100}));
+            QTest::newRow(obj == bmp ? "BMP claiming a huge size" : "JPEG claiming a huge size") << b.build() << true;
+        }
+    }
+    {
         // A 32-bit ARGB format index whose depth field claims 64 bits.
         Bytes img;
         img.u32(kVersion).u32(1).i32(4).i32(4).i32(32).u32(0x0026400A).u32(0);
