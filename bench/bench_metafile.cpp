@@ -6,6 +6,8 @@
 #include "imaging/Picture.h"
 #include "metafile/WmfGenerator.h"
 
+#include "../tests/metafile/emfplusbuilder.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QDir>
@@ -80,6 +82,60 @@ void BM_DrawGeneratedClipart(benchmark::State &state)
     drawInto1000(state, generatedClipart());
 }
 
+// An EMF+-only drawing of about 200 KB as office programs write them: some
+// hundreds of antialiased filled and outlined curved shapes spread over the
+// page, a few gradients and strings.
+QByteArray generatedEmfPlus()
+{
+    using vztest::Bytes;
+    vztest::EmfPlusBuilder b(false, 96);
+    b.plus(0x401E, 1); // antialiasing on
+    b.object(10, vztest::EmfPlusBuilder::Font, vztest::ep::font(9));
+    for (int i = 0; b.size() < 200 * 1024; ++i) {
+        const double a = i * 0.37;
+        const QPointF c(12 + (i * 37) % 168, 12 + (i * 61 / 7) % 168);
+        const double r = 6 + i % 9;
+        std::vector<QPointF> pts;
+        std::vector<quint8> types;
+        pts.push_back(c + QPointF(r * std::cos(a), r * std::sin(a)));
+        types.push_back(0);
+        for (int k = 1; k <= 60; ++k) {
+            const double t = a + k * 2 * M_PI / 60;
+            const double rr = r * (0.8 + 0.2 * std::sin(k * 0.9 + i));
+            pts.push_back(c + QPointF(rr * std::cos(t), rr * std::sin(t)));
+            types.push_back(3);
+        }
+        types.back() |= 0x80;
+        b.object(1, vztest::EmfPlusBuilder::Path, vztest::ep::path(pts, types));
+        if (i % 10 == 0)
+            b.object(2, vztest::EmfPlusBuilder::Brush, vztest::ep::linearBrush({c.x() - r, c.y() - r, 2 * r, 2 * r}, 0xFFFF8000, 0x800040FF, 0));
+        else
+            b.object(2, vztest::EmfPlusBuilder::Brush,
+                     vztest::ep::solidBrush(QColor::fromHsv((i * 37) % 360, 200, 230, 220).rgba()));
+        b.object(3, vztest::EmfPlusBuilder::Pen, vztest::ep::pen(float(0.5 + (i % 3) * 0.5), 0xFF000000));
+        b.plus(0x4014, 1, Bytes().u32(2)); // FillPath
+        b.plus(0x4015, 1, Bytes().u32(3)); // DrawPath
+        if (i % 25 == 0) {
+            const QString text = QStringLiteral("Label %1 of the drawing").arg(i);
+            b.plus(0x401C, 0x8000 | 10,
+                   Bytes().u32(0xFF000000).u32(0xFF).u32(quint32(text.size())).rect({c.x(), c.y(), 60, 14}).utf16(text).pad4());
+        }
+        if (i % 8 == 7)
+            b.flush();
+    }
+    return b.build();
+}
+
+void BM_DrawEmfPlus(benchmark::State &state)
+{
+    drawInto1000(state, generatedEmfPlus());
+}
+
+void BM_DrawEmfPlusSmooth(benchmark::State &state)
+{
+    drawInto1000(state, generatedEmfPlus(), true);
+}
+
 void BM_DrawSample(benchmark::State &state, const char *name)
 {
     drawInto1000(state, readFile(sampleDir() + QLatin1String(name)));
@@ -102,6 +158,8 @@ void BM_ReadBmp24(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_DrawGeneratedClipart)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawEmfPlus)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawEmfPlusSmooth)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, cell_30KB, "cell.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, Eg_25KB, "Eg.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, sample_19KB, "sample.wmf")->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 
 #include "metafile/AnsiText.h"
 #include "metafile/Dib.h"
+#include "metafile/EmfPlusPlayer.h"
 #include "metafile/GdiCanvas.h"
 
 #include <map>
@@ -70,13 +71,17 @@ QRectF dibSource(const ByteReader &rec, quint32 offBmi, const QImage &img, doubl
 class Player
 {
 public:
-    Player(const EmfDocument &doc, QPainter &painter, const QTransform &outer)
-        : m_doc(doc), m_canvas(painter, DcState(), outer, doc.devicePixelsPerMm())
+    Player(const EmfDocument &doc, QPainter &painter, const QTransform &outer, const QRectF &target)
+        : m_doc(doc), m_canvas(painter, DcState(), outer, doc.devicePixelsPerMm()), m_painter(painter),
+          m_target(target)
     {
     }
 
     PlayResult run()
     {
+        const EmfPlusStream plus = EmfPlusStream::scan(m_doc);
+        if (plus.playable())
+            return runPlus(plus);
         PlayResult res;
         for (const EmfRecord &r : m_doc.records()) {
             play(r.type, m_doc.record(r));
@@ -89,12 +94,66 @@ public:
     }
 
 private:
+    // A file with EMF+ records draws them; its GDI records keep their state
+    // but draw only after a GetDC (or give the text EMF+ cannot draw).
+    PlayResult runPlus(const EmfPlusStream &stream)
+    {
+        PlayResult res;
+        EmfPlusPlayer plus(m_doc, stream, m_painter, m_target);
+        auto mode = EmfPlusPlayer::GdiMode::Skip;
+        const auto &records = m_doc.records();
+        for (size_t i = 0; i < records.size(); ++i) {
+            const EmfRecord &r = records[i];
+            if (plus.holdsRecords(int(i))) {
+                mode = plus.playComment(int(i));
+                m_canvas.painterChanged();
+                ++res.records;
+                continue;
+            }
+            const bool draws = drawsSomething(r.type);
+            if (draws) {
+                // Text given as glyph indices (ETO_GLYPH_INDEX) would come out
+                // as the wrong letters in our fonts: only characters stand in.
+                const bool text = (r.type == EMR_EXTTEXTOUTA || r.type == EMR_EXTTEXTOUTW)
+                    && !(m_doc.record(r).u32(52) & 0x10);
+                if (mode == EmfPlusPlayer::GdiMode::Skip || (mode == EmfPlusPlayer::GdiMode::Text && !text))
+                    continue;
+                plus.yieldToGdi();
+            }
+            play(r.type, m_doc.record(r));
+            ++res.records;
+        }
+        m_canvas.flushPendingMask();
+        res.primitives = m_canvas.primitivesDrawn() + plus.primitives();
+        res.drawn = m_canvas.drawnBounds().united(plus.drawn());
+        return res;
+    }
+
+    static bool drawsSomething(quint32 type)
+    {
+        switch (type) {
+        case EMR_POLYBEZIER: case EMR_POLYGON: case EMR_POLYLINE: case EMR_POLYBEZIERTO: case EMR_POLYLINETO:
+        case EMR_POLYPOLYLINE: case EMR_POLYPOLYGON: case EMR_SETPIXELV: case EMR_ANGLEARC: case EMR_ELLIPSE:
+        case EMR_RECTANGLE: case EMR_ROUNDRECT: case EMR_ARC: case EMR_CHORD: case EMR_PIE: case EMR_EXTFLOODFILL:
+        case EMR_LINETO: case EMR_ARCTO: case EMR_POLYDRAW: case EMR_FILLPATH: case EMR_STROKEANDFILLPATH:
+        case EMR_STROKEPATH: case EMR_FILLRGN: case EMR_FRAMERGN: case EMR_INVERTRGN: case EMR_PAINTRGN:
+        case EMR_BITBLT: case EMR_STRETCHBLT: case EMR_MASKBLT: case EMR_PLGBLT: case EMR_SETDIBITSTODEVICE:
+        case EMR_STRETCHDIBITS: case EMR_EXTTEXTOUTA: case EMR_EXTTEXTOUTW: case EMR_POLYBEZIER16:
+        case EMR_POLYGON16: case EMR_POLYLINE16: case EMR_POLYBEZIERTO16: case EMR_POLYLINETO16:
+        case EMR_POLYPOLYLINE16: case EMR_POLYPOLYGON16: case EMR_POLYDRAW16:
+            return true;
+        default: return false;
+        }
+    }
+
     void play(quint32 type, const ByteReader &p);
     void select(quint32 index);
     QPolygonF points(const ByteReader &p, qsizetype countAt, qsizetype at, bool small);
 
     const EmfDocument &m_doc;
     GdiCanvas m_canvas;
+    QPainter &m_painter;
+    QRectF m_target;
     std::map<quint32, EmfObject> m_objects;
 };
 
@@ -534,7 +593,7 @@ PlayResult playEmf(const EmfDocument &doc, QPainter &painter, const QRectF &targ
     const double sx = target.width() / f.width();
     const double sy = target.height() / f.height();
     const QTransform outer(sx, 0, 0, sy, target.left() - f.left() * sx, target.top() - f.top() * sy);
-    Player player(doc, painter, outer);
+    Player player(doc, painter, outer, target);
     return player.run();
 }
 

@@ -89,6 +89,8 @@ public:
 
     DcState &state() { return m_state; }
     void stateChanged() { m_mappingDirty = true; }
+    // Someone else set the painter's clip: ours is set again before drawing.
+    void painterChanged() { m_clipDirty = true; }
     QTransform transform();
     QTransform deviceToTarget() const { return m_outer; }
     double lengthScale();

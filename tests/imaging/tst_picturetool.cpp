@@ -1,6 +1,7 @@
 // vztool picture info and render, run as processes.
 
 #include "testutils.h"
+#include "../metafile/emfplusbuilder.h"
 #include "../metafile/wmfbuilder.h"
 
 #include <QProcess>
@@ -39,6 +40,7 @@ private slots:
             QSKIP("vztool not built");
     }
     void infoOfMetafile();
+    void infoOfEmfPlus();
     void renderStretches();
     void errors();
 };
@@ -57,6 +59,21 @@ void TestPictureTool::infoOfMetafile()
     QVERIFY(r.out.contains(QStringLiteral("units per inch: 1000")));
     QVERIFY(r.out.contains(QStringLiteral("bounding box: 0 0 2000 1000")));
     QVERIFY(r.out.contains(QStringLiteral("records: 4")));
+}
+
+void TestPictureTool::infoOfEmfPlus()
+{
+    vztest::Sandbox box;
+    for (const bool dual : {false, true}) {
+        vztest::EmfPlusBuilder b(dual);
+        b.plus(0x400A, 0x8000, vztest::Bytes().u32(0xFFFF0000).u32(1).rect({0, 0, 100, 100}));
+        const QString file = box.write(dual ? "dual.emf" : "only.emf", b.build());
+        const Run r = vztool({QStringLiteral("picture"), QStringLiteral("info"), file});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("kind: enhanced metafile")), qPrintable(r.out));
+        QVERIFY2(r.out.contains(dual ? QStringLiteral("drawing: EMF+ dual") : QStringLiteral("drawing: EMF+ only")),
+                 qPrintable(r.out));
+    }
 }
 
 void TestPictureTool::renderStretches()

@@ -2,6 +2,7 @@
 
 #include "common/VzError.h"
 #include "imaging/Picture.h"
+#include "metafile/EmfPlusReader.h"
 
 #include <QFile>
 
@@ -40,6 +41,14 @@ int info(const QString &file)
         out(QStringLiteral("units per inch: %1").arg(pic.unitsPerInch()));
         out(QStringLiteral("bounding box: %1 %2 %3 %4").arg(b.left()).arg(b.top()).arg(b.right()).arg(b.bottom()));
         out(QStringLiteral("records: %1").arg(pic.recordCount()));
+        if (pic.kind() == vz::Picture::Kind::EnhancedMetafile) {
+            if (const auto doc = vz::mf::EmfDocument::parse(pic.sourceBytes())) {
+                const auto plus = vz::mf::emfPlusKind(*doc);
+                if (plus != vz::mf::EmfPlusKind::None)
+                    out(QStringLiteral("drawing: %1").arg(plus == vz::mf::EmfPlusKind::Dual ? QStringLiteral("EMF+ dual")
+                                                                                          : QStringLiteral("EMF+ only")));
+            }
+        }
     }
     return 0;
 }
