@@ -110,6 +110,11 @@ void ThumbnailGrid::mousePressEvent(QMouseEvent *e)
     Q_EMIT cellPressed(currentIndex());
 }
 
+void ThumbnailGrid::mouseMoveEvent(QMouseEvent *e)
+{
+    QAbstractScrollArea::mouseMoveEvent(e);
+}
+
 void ThumbnailGrid::keyPressEvent(QKeyEvent *e)
 {
     int row = m_row, col = m_col;

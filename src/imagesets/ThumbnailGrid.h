@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imagesets/GridLayout.h"
+#include "imaging/Picture.h"
 
 #include <QAbstractScrollArea>
 
@@ -35,6 +36,18 @@ public:
     // Paint the toolkit's focus frame on the current cell as well.
     void setShowFocusCell(bool on);
 
+    // Dragging a cell (the mouse moved past the drag distance with the left
+    // button down) carries the picture this callback gives for the cell and
+    // its file, as a copy. Without a callback, or for a null picture, cells
+    // are not dragged. A press without moving stays a click.
+    struct CellPicture
+    {
+        Picture picture;
+        QString fileName;
+    };
+    using DragPicture = std::function<CellPicture(int index)>;
+    void setDragPicture(DragPicture picture) { m_dragPicture = std::move(picture); }
+
 Q_SIGNALS:
     // The mouse went down on a cell (already current).
     void cellPressed(int index);
@@ -45,6 +58,7 @@ protected:
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
 
@@ -58,6 +72,9 @@ private:
     int m_row = 0;
     int m_col = 0;
     bool m_focusCell = false;
+    DragPicture m_dragPicture;
+    QPoint m_dragStart;
+    int m_dragIndex = -1; // the cell a left press went down on, until it moves or ends
 };
 
 } // namespace vz
