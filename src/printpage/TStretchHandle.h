@@ -54,6 +54,8 @@ public:
     // Gives the attached control `rect` (parent coordinates) and follows it,
     // as the size dialog does; emits boundsChanged when it differs.
     void setControlRect(const QRect &rect);
+    // Takes the attached control's present bounds (it was moved from outside).
+    void followControl();
 
 Q_SIGNALS:
     // While the left button is held: the band (parent coordinates).
@@ -77,7 +79,6 @@ private:
     void dragTo(const QPoint &globalPos);
     void finishDrag();
     QRect bandFor(const QPoint &delta) const;
-    void followControl();
     void updateMask();
 
     QPointer<QWidget> m_control;
