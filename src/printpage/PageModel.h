@@ -164,7 +164,14 @@ public:
     void setObjectBase(PageObjectId id, const QRect &baseRect, int baseWidth);
     int stackIndex(PageObjectId id) const;
     void moveInStack(PageObjectId id, int index);
+    // The stacking order of every object, bottom to top, as kept (text
+    // boxes and pictures interleaved); setting it takes only a reordering
+    // of the objects present.
+    QList<PageObjectId> stackIds() const { return m_stack; }
+    void setStackIds(const QList<PageObjectId> &ids);
     // Asks the window to select an object (kNoObject: clear the selection).
+    // Undo steps ask after every redo and undo, also when pushed, so the
+    // window must take a request for the selected object calmly.
     void requestSelection(PageObjectId id) { emit selectionRequested(id); }
 
 signals:
