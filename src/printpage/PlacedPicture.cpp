@@ -8,7 +8,8 @@ PlacedPicture::PlacedPicture(const Picture &picture, QWidget *parent)
     : QWidget(parent)
     , m_picture(picture)
 {
-    setAttribute(Qt::WA_OpaquePaintEvent, !picture.isMetafile());
+    // Pictures with see-through parts let the page show behind them.
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture.isMetafile() && !picture.image().hasAlphaChannel());
 }
 
 void PlacedPicture::paintEvent(QPaintEvent *)

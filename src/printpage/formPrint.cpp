@@ -33,6 +33,8 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+#include <functional>
+
 static void initPrintPageResources()
 {
     // The icons live in a static library: make sure its resources are linked.
@@ -237,7 +239,7 @@ QWidget *TfrmPrint::buildButtonColumn(QWidget *column)
     layout->addWidget(inner, Align::Client);
     auto *innerLayout = new AlignLayout(inner);
 
-    auto makeButton = [this](QWidget *parent, const char *name, const char *hint, const char *icon, void (TfrmPrint::*slot)()) {
+    auto makeButton = [this](QWidget *parent, const char *name, const char *hint, const char *icon, std::function<void()> run) {
         auto *b = new QToolButton(parent);
         b->setObjectName(QLatin1String(name));
         b->setToolTip(QLatin1String(hint));
@@ -246,14 +248,14 @@ QWidget *TfrmPrint::buildButtonColumn(QWidget *column)
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         b->setFixedSize(kButtonSize, kButtonSize);
-        connect(b, &QToolButton::clicked, this, slot);
+        connect(b, &QToolButton::clicked, this, std::move(run));
         return b;
     };
 
     auto *printBox = new QWidget(inner);
     printBox->setObjectName(QStringLiteral("pnlPrintButton"));
     innerLayout->addWidget(printBox, Align::Bottom, QRect(0, 0, 0, kButtonSize + 10));
-    QToolButton *print = makeButton(printBox, "btnPrint", "Print", "print", &TfrmPrint::btnPrintClick);
+    QToolButton *print = makeButton(printBox, "btnPrint", "Print", "print", [this] { btnPrintClick(); });
     print->move(8, 5);
 
     auto *scroll = new QScrollArea(inner);
@@ -268,24 +270,18 @@ QWidget *TfrmPrint::buildButtonColumn(QWidget *column)
     auto *v = new QVBoxLayout(list);
     v->setContentsMargins(8, 6, 0, 6);
     v->setSpacing(6);
-    struct Btn { const char *name; const char *hint; const char *icon; void (TfrmPrint::*slot)(); };
+    struct Btn { const char *name; const char *hint; const char *icon; std::function<void()> run; };
     const Btn buttons[] = {
-        {"btnTextBox", "New TextBox", "textbox", &TfrmPrint::btnTextBoxClick},
-        {"btnSize", "Size Selected Image (Ctrl + H)", "size", &TfrmPrint::StatusBar1Click},
-        {"btnDelete1", "Delete Selected Image", "delete", &TfrmPrint::DeleteImage},
-        {"btnCut", "Cut Image", "cut", &TfrmPrint::Cut},
-        {"btnPaste", "Paste Image", "paste", &TfrmPrint::PasteFromClipboard},
-        {"btnToFront", "Bring Image to Front", "tofront", &TfrmPrint::tofront},
-        {"btnClear", "Clear All Images", "clear", nullptr},
+        {"btnTextBox", "New TextBox", "textbox", [this] { btnTextBoxClick(); }},
+        {"btnSize", "Size Selected Image (Ctrl + H)", "size", [this] { StatusBar1Click(); }},
+        {"btnDelete1", "Delete Selected Image", "delete", [this] { DeleteImage(); }},
+        {"btnCut", "Cut Image", "cut", [this] { Cut(); }},
+        {"btnPaste", "Paste Image", "paste", [this] { PasteFromClipboard(); }},
+        {"btnToFront", "Bring Image to Front", "tofront", [this] { tofront(); }},
+        {"btnClear", "Clear All Images", "clear", [this] { btnClearClick(); }},
     };
-    for (const Btn &b : buttons) {
-        QToolButton *btn = makeButton(list, b.name, b.hint, b.icon, b.slot ? b.slot : &TfrmPrint::ClearSelection);
-        if (!b.slot) {
-            disconnect(btn, &QToolButton::clicked, this, nullptr);
-            connect(btn, &QToolButton::clicked, this, [this] { btnClearClick(); });
-        }
-        v->addWidget(btn);
-    }
+    for (const Btn &b : buttons)
+        v->addWidget(makeButton(list, b.name, b.hint, b.icon, b.run));
     v->addStretch(1);
     scroll->setWidget(list);
     return inner;
@@ -384,8 +380,6 @@ void TfrmPrint::showEvent(QShowEvent *e)
     if (!e->spontaneous())
         FormShow();
 }
-
-void TfrmPrint::hideEvent(QHideEvent *e) { QWidget::hideEvent(e); }
 
 void TfrmPrint::resizeEvent(QResizeEvent *e)
 {

@@ -114,7 +114,6 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent *e) override;
     void showEvent(QShowEvent *e) override;
-    void hideEvent(QHideEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
