@@ -59,6 +59,7 @@ private:
     double m_heightPerWidth = 0;
     bool m_ratiosDefined = false;
     int m_followDepth = 0;
+    bool m_filling = false;
     // The frame and the texts the fields were filled with, so confirming an
     // unchanged field gives back the exact pixels.
     QRect m_filledFrame;

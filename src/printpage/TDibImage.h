@@ -73,9 +73,6 @@ public:
     void clear();
 
 private:
-    bool takeHeader(const uint8_t *info, int infoSize, int64_t available, int64_t *pixelBytes);
-    void setRows();
-
     std::vector<uint8_t> m_block;
     int m_width = 0;
     int m_height = 0; // |height|
