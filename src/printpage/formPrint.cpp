@@ -138,14 +138,12 @@ TfrmPrint::~TfrmPrint()
 {
     if (m_embedHost)
         m_embedHost->removeEventFilter(this);
-    // Text boxes are the model's; only our own controls go with the page.
     m_handle->Detach();
     disconnect(m_model.get(), nullptr, this, nullptr);
-    for (auto it = m_controls.begin(); it != m_controls.end(); ++it) {
-        const PageObject *o = m_model->object(it.key());
-        if (o && o->isTextBox() && o->textBox && o->textBox->widget() == it.value())
-            it.value()->setParent(nullptr);
-    }
+    // Text boxes' controls belong to their boxes, not to the page.
+    for (QWidget *w : m_pnlPage->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w != m_handle && !qobject_cast<PlacedPicture *>(w) && !w->property("vzStandIn").toBool())
+            w->setParent(nullptr);
 }
 
 void TfrmPrint::buildWindow()
@@ -487,7 +485,6 @@ void TfrmPrint::objectRemoved(PageObjectId id)
     } else {
         // The text box's control lives on with the model (undo brings it back).
         w->hide();
-        w->setParent(nullptr);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -148,7 +149,7 @@ private:
     PageObjectId m_selected = kNoObject;
     RectChange m_nextChange = RectChange::Drag;
     QString m_pendingText;
-    QWidget *m_embedHost = nullptr;
+    QPointer<QWidget> m_embedHost;
 
     QWidget *m_pnlCenter = nullptr;
     QWidget *m_pnlTopRuler = nullptr;

@@ -73,7 +73,11 @@ struct StandInBox : vz::PageTextBox
         selectedAll = true;
     }
     bool hasKeyboardFocus() const override { return edit->hasFocus(); }
-    void setOnPage(bool onPage) override { edit->setVisible(onPage); }
+    void setOnPage(bool onPage) override
+    {
+        if (edit->parentWidget()) // never a window of its own
+            edit->setVisible(onPage);
+    }
     QWidget *widget() const override { return edit.get(); }
 };
 
