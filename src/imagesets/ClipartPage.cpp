@@ -145,6 +145,15 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
     connect(m_list, &QListWidget::itemClicked, this, &ClipartPage::GetClipart);
     connect(m_btnColor, &QAbstractButton::clicked, this, &ClipartPage::btnColorClick);
     connect(m_btnBW, &QAbstractButton::clicked, this, &ClipartPage::btnBWClick);
+    // Dragging a cell carries its picture to the print page.
+    m_grid->setDragPicture([this](int index) {
+        ThumbnailGrid::CellPicture cell;
+        if (index < m_table.count()) {
+            cell.fileName = m_setFolders.folderOf(m_table.set(index)) + m_table.fileName(index);
+            cell.picture = loadClipartImage(cell.fileName);
+        }
+        return cell;
+    });
     connect(m_grid, &ThumbnailGrid::cellPressed, this, [this] { showImage(); });
     connect(m_grid, &ThumbnailGrid::keyReleased, this, [this] { showImage(); });
     connect(m_btnSearch, &QAbstractButton::clicked, this, &ClipartPage::btnSearchClick);

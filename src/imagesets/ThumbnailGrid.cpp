@@ -1,5 +1,10 @@
 #include "imagesets/ThumbnailGrid.h"
 
+#include "common/VzError.h"
+#include "printpage/PictureDrop.h"
+
+#include <QApplication>
+#include <QDrag>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -107,12 +112,47 @@ void ThumbnailGrid::mousePressEvent(QMouseEvent *e)
     m_row = row;
     m_col = col;
     viewport()->update();
+    if (e->button() == Qt::LeftButton && currentIndex() < m_count) {
+        m_dragIndex = currentIndex();
+        m_dragStart = pos;
+    }
     Q_EMIT cellPressed(currentIndex());
 }
 
 void ThumbnailGrid::mouseMoveEvent(QMouseEvent *e)
 {
-    QAbstractScrollArea::mouseMoveEvent(e);
+    if (m_dragIndex < 0 || !(e->buttons() & Qt::LeftButton) || !m_dragPicture
+        || (e->position().toPoint() - m_dragStart).manhattanLength() < QApplication::startDragDistance()) {
+        QAbstractScrollArea::mouseMoveEvent(e);
+        return;
+    }
+    const int index = m_dragIndex;
+    m_dragIndex = -1; // one drag per press
+    CellPicture cell;
+    try {
+        cell = m_dragPicture(index);
+    } catch (const VzError &) {
+        return; // a cell whose file cannot be read is not dragged
+    }
+    if (cell.picture.isNull())
+        return;
+    auto *data = new PictureMimeData(cell.picture, cell.fileName);
+    const QSize thumb = cell.picture.size().scaled(kThumbCell, kThumbCell, Qt::KeepAspectRatio);
+    const QPixmap pixmap = QPixmap::fromImage(cell.picture.render(thumb.isEmpty() ? QSize(kThumbCell, kThumbCell) : thumb));
+    if (m_dragStarter) {
+        m_dragStarter(data, pixmap);
+        return;
+    }
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->setPixmap(pixmap);
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+void ThumbnailGrid::mouseReleaseEvent(QMouseEvent *e)
+{
+    m_dragIndex = -1;
+    QAbstractScrollArea::mouseReleaseEvent(e);
 }
 
 void ThumbnailGrid::keyPressEvent(QKeyEvent *e)

@@ -7,6 +7,9 @@
 
 #include <functional>
 
+class QMimeData;
+class QPixmap;
+
 namespace vz {
 
 // A grid of 55-pixel cells over a list of thumbnails, drawing only the cells
@@ -20,6 +23,22 @@ public:
     using DrawCell = std::function<void(QPainter &, int index, const QRect &cell)>;
 
     explicit ThumbnailGrid(QWidget *parent = nullptr);
+
+    // Dragging a cell (the mouse moved past the drag distance with the left
+    // button down) carries the picture this callback gives for the cell and
+    // its file, as a copy. Without a callback, or for a null picture, cells
+    // are not dragged. A press without moving stays a click.
+    struct CellPicture
+    {
+        Picture picture;
+        QString fileName;
+    };
+    using DragPicture = std::function<CellPicture(int index)>;
+    void setDragPicture(DragPicture picture) { m_dragPicture = std::move(picture); }
+    // Runs the drag of the data (taking it over); by default a copy drag
+    // through QDrag. Tests replace it to see what a drag carries.
+    using DragStarter = std::function<void(QMimeData *data, const QPixmap &pixmap)>;
+    void setDragStarter(DragStarter starter) { m_dragStarter = std::move(starter); }
 
     void setDrawCell(DrawCell draw) { m_draw = std::move(draw); }
     // Sets how many cells hold thumbnails and lays the grid out again.
@@ -36,18 +55,6 @@ public:
     // Paint the toolkit's focus frame on the current cell as well.
     void setShowFocusCell(bool on);
 
-    // Dragging a cell (the mouse moved past the drag distance with the left
-    // button down) carries the picture this callback gives for the cell and
-    // its file, as a copy. Without a callback, or for a null picture, cells
-    // are not dragged. A press without moving stays a click.
-    struct CellPicture
-    {
-        Picture picture;
-        QString fileName;
-    };
-    using DragPicture = std::function<CellPicture(int index)>;
-    void setDragPicture(DragPicture picture) { m_dragPicture = std::move(picture); }
-
 Q_SIGNALS:
     // The mouse went down on a cell (already current).
     void cellPressed(int index);
@@ -55,14 +62,20 @@ Q_SIGNALS:
     void keyReleased(int key);
 
 protected:
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
     void paintEvent(QPaintEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void keyReleaseEvent(QKeyEvent *e) override;
 
 private:
+    DragPicture m_dragPicture;
+    DragStarter m_dragStarter;
+    QPoint m_dragStart;
+    int m_dragIndex = -1; // the cell a left press went down on, until it moves or ends
+
     void relayout();
     void ensureCurrentVisible();
 
@@ -72,9 +85,6 @@ private:
     int m_row = 0;
     int m_col = 0;
     bool m_focusCell = false;
-    DragPicture m_dragPicture;
-    QPoint m_dragStart;
-    int m_dragIndex = -1; // the cell a left press went down on, until it moves or ends
 };
 
 } // namespace vz

@@ -107,16 +107,15 @@ TfrmImageSize::TfrmImageSize(QWidget *parent)
     setModal(true);
     resize(378, 216);
 
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, palette::mainBlue);
-    setPalette(pal);
-    setAutoFillBackground(true);
-
-    auto *layout = new AlignLayout(this);
+    // The dialog's 8-pixel blue border around the two panels.
+    auto *outerLayout = new AlignLayout(this);
+    QWidget *outer = colouredPanel(this, QStringLiteral("pnlBorder"), palette::mainBlue);
+    outerLayout->addWidget(outer, Align::Client);
+    auto *layout = new AlignLayout(outer);
     layout->setContentsMargins(8, 8, 8, 8);
-    QWidget *lower = colouredPanel(this, QStringLiteral("pnlButtons"), palette::sidePanel);
+    QWidget *lower = colouredPanel(outer, QStringLiteral("pnlButtons"), palette::sidePanel);
     layout->addWidget(lower, Align::Bottom, QRect(0, 0, 0, 43));
-    QWidget *upper = colouredPanel(this, QStringLiteral("pnlMeasures"), palette::toolbar);
+    QWidget *upper = colouredPanel(outer, QStringLiteral("pnlMeasures"), palette::toolbar);
     layout->addWidget(upper, Align::Client);
 
     auto *caption = new QLabel(QStringLiteral("Measurements given in inches"), upper);

@@ -4,6 +4,7 @@
 #include "common/SmallWidgets.h"
 #include "common/ListRowDelegate.h"
 #include "common/Palette.h"
+#include "imaging/ImageLoader.h"
 #include "imaging/PictureView.h"
 #include "common/ProgramFolder.h"
 #include "common/SplitFields.h"
@@ -78,6 +79,15 @@ AlphabetPage::AlphabetPage(AppState &state, CharacterMap &characters, QWidget *m
     m_grid->setDrawCell([this](QPainter &p, int index, const QRect &cell) {
         if (index < m_thumbs.count())
             p.drawImage(cell.topLeft(), m_thumbs.thumbnail(index));
+    });
+    // Dragging a letter carries its picture to the print page.
+    m_grid->setDragPicture([this](int index) {
+        ThumbnailGrid::CellPicture cell;
+        if (index < m_thumbs.count()) {
+            cell.fileName = m_state.alphabetFolder + m_thumbs.fileName(index);
+            cell.picture = LetterPicture(cell.fileName);
+        }
+        return cell;
     });
     connect(m_grid, &ThumbnailGrid::cellPressed, this, [this](int index) {
         if (gridClickedForMixMatch)

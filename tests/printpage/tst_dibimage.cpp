@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace vz;
@@ -526,6 +527,29 @@ void TestDibImage::streamNotAtStart()
     QCOMPARE(two.Width(), 3);
     QCOMPARE(two.bitsPerPixel(), 8);
     QCOMPARE(buf.pos(), data.size());
+    // A pipe that cannot seek and gives a few bytes at a time reads the same.
+    struct Pipe : QIODevice
+    {
+        QByteArray bytes;
+        qsizetype at = 0;
+        bool isSequential() const override { return true; }
+        qint64 bytesAvailable() const override { return bytes.size() - at + QIODevice::bytesAvailable(); }
+        qint64 readData(char *data, qint64 max) override
+        {
+            const qint64 n = std::min<qint64>({max, 7, bytes.size() - at});
+            std::memcpy(data, bytes.constData() + at, size_t(n));
+            at += n;
+            return n > 0 ? n : -1;
+        }
+        qint64 writeData(const char *, qint64) override { return -1; }
+    } pipe;
+    pipe.bytes = first + second;
+    pipe.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    TDibImage three, four;
+    QVERIFY(three.LoadFromStream(pipe));
+    QVERIFY(four.LoadFromStream(pipe));
+    QCOMPARE(three.block(), one.block());
+    QCOMPARE(four.block(), two.block());
     // Saved with a file header, the header-less one gains one.
     const QByteArray saved = save(two);
     QCOMPARE(saved.left(2), QByteArray("BM"));
@@ -554,6 +578,11 @@ void TestDibImage::refusesBadInput_data()
     QTest::newRow("bits 7") << with16(28, 7);
     QTest::newRow("compression 4") << with32(30, 4);
     QTest::newRow("huge claimed size") << with32(18, 0x7FFFFFFF);
+    // 20000 x 20000 at 24 bits: a gigabyte claimed by a few bytes.
+    QByteArray gigabyte = with32(18, 20000);
+    put32(gigabyte, 22, 20000);
+    put32(gigabyte, 2, 0x7FFFFFF0);
+    QTest::newRow("gigabyte claimed") << gigabyte;
     // With a file header the info header is still checked.
     QTest::newRow("info header garbage after file header") << with32(14, 0xDEADBEEF);
     DibSpec p;
