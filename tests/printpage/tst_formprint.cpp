@@ -608,7 +608,8 @@ void TestFormPrint::drops()
         buf.open(QIODevice::WriteOnly);
         bitmap(40, 30).image().save(&buf, "BMP");
     }
-    const QString truncated = box.write(QStringLiteral("cut.bmp"), bmp.left(bmp.size() / 2));
+    // Cut inside its headers (a file short of rows reads, the missing rows white).
+    const QString truncated = box.write(QStringLiteral("cut.bmp"), bmp.left(40));
     files << truncated;
     const int steps = f.page.undoStack()->count();
     QVERIFY(dropOnPage(f.page, filesMime(files)));
