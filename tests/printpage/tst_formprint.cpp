@@ -101,6 +101,7 @@ private Q_SLOTS:
     void saveImage_data();
     void saveImage();
     void statusBarWithoutSelection();
+    void openImage();
     void undoAfterResizeIsExact();
     void embeddedFollowsHost();
     void showAndClose();
@@ -208,8 +209,10 @@ void TestFormPrint::pressesSelectAndClear()
     // A right press on the empty page keeps it; another button clears it.
     QTest::mousePress(f.page.pnlPage(), Qt::RightButton, {}, QPoint(150, 5));
     QCOMPARE(f.page.selectedObject(), a);
+    setPageChanged(false);
     QTest::mousePress(f.page.pnlPage(), Qt::LeftButton, {}, QPoint(150, 5));
     QCOMPARE(f.page.selectedObject(), kNoObject);
+    QVERIFY(!pageChanged()); // emptying the readouts changes nothing
     QVERIFY(!f.page.stretchHandle()->isVisible());
     QCOMPARE(f.page.stretchHandle()->size(), QSize(24, 24));
     QVERIFY(!f.page.horizontalHighlight()->isVisible());
@@ -523,6 +526,29 @@ void TestFormPrint::statusBarWithoutSelection()
     QTest::mouseClick(f.page.findChild<QWidget *>("StatusBar1"), Qt::LeftButton);
     QCOMPARE(responder.messages(), QStringList{"Please select and image to size."});
     QVERIFY(!pageChanged());
+}
+
+void TestFormPrint::openImage()
+{
+    vztest::Sandbox box;
+    PageFixture f;
+    QImage img(50, 40, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    const QString png = box.path(QStringLiteral("see-through.PNG"));
+    QVERIFY(img.save(png, "PNG"));
+    DialogResponder responder;
+    f.page.OpenImage(); // cancelled: nothing
+    QVERIFY(f.model().isEmpty());
+    QVERIFY(!f.host.log.contains(QStringLiteral("showPrintPage")));
+    responder.queueFileName(png);
+    f.page.OpenImage();
+    QCOMPARE(f.host.log.count(QStringLiteral("showPrintPage")), 1);
+    QCOMPARE(f.model().pictures().size(), 1);
+    // A PNG is placed as a bitmap on white.
+    const Picture placed = f.model().object(f.model().pictures().first())->picture;
+    QCOMPARE(placed.kind(), Picture::Kind::Bitmap);
+    QCOMPARE(placed.image().pixelColor(10, 10), QColor(Qt::white));
+    QVERIFY(responder.requests().at(0).filter.contains(QStringLiteral("*.ico")));
 }
 
 void TestFormPrint::undoAfterResizeIsExact()
