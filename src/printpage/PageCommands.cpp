@@ -32,11 +32,11 @@ void PageCommand::undo()
 // --- add --------------------------------------------------------------------------
 
 AddObjectsCommand::AddObjectsCommand(PageModel &model, const QString &text, QList<PageObject> objects,
-                                     QRect copyRectBefore, QRect copyRectAfter)
+                                     CopyRectState copyBefore, CopyRectState copyAfter)
     : PageCommand(model, text)
     , m_objects(std::move(objects))
-    , m_copyBefore(copyRectBefore)
-    , m_copyAfter(copyRectAfter)
+    , m_copyBefore(copyBefore)
+    , m_copyAfter(copyAfter)
 {
 }
 
@@ -56,7 +56,7 @@ void AddObjectsCommand::doRedo()
         m_model.insertObject(slot);
     }
     if (m_copyBefore != m_copyAfter)
-        m_model.setCopyRect(m_copyAfter);
+        m_model.setCopyRectBase(m_copyAfter.rect, m_copyAfter.pageWidth);
     m_model.requestSelection(m_objects.isEmpty() ? kNoObject : m_objects.last().id);
 }
 
@@ -66,7 +66,7 @@ void AddObjectsCommand::doUndo()
         if (auto slot = m_model.takeObject(it->id))
             *it = slot->object; // keep what it became (its base may have been rescaled from)
     if (m_copyBefore != m_copyAfter)
-        m_model.setCopyRect(m_copyBefore);
+        m_model.setCopyRectBase(m_copyBefore.rect, m_copyBefore.pageWidth);
     m_model.requestSelection(kNoObject);
 }
 

@@ -28,9 +28,9 @@ protected:
 class AddObjectsCommand : public PageCommand
 {
 public:
-    // `copyRectBefore`/`After`: the remembered copy rectangle around a paste.
+    // `copyBefore`/`After`: the remembered copy rectangle around a paste.
     AddObjectsCommand(PageModel &model, const QString &text, QList<PageObject> objects,
-                      QRect copyRectBefore = {}, QRect copyRectAfter = {});
+                      CopyRectState copyBefore = {}, CopyRectState copyAfter = {});
     QList<PageObjectId> ids() const;
 
 protected:
@@ -39,8 +39,8 @@ protected:
 
 private:
     QList<PageObject> m_objects;
-    QRect m_copyBefore;
-    QRect m_copyAfter;
+    CopyRectState m_copyBefore;
+    CopyRectState m_copyAfter;
 };
 
 // Move, resize, arrow keys, the size dialog's OK: a new base rectangle.

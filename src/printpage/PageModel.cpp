@@ -39,8 +39,10 @@ PageModel::PageModel(QObject *parent)
 
 PageModel::~PageModel()
 {
-    // The steps name this model; drop them before the objects go.
-    m_undo.clear();
+    // The history (the last member, so its steps go before the objects they
+    // name) empties itself when destroyed; its signals must not reach a
+    // window that is itself half destroyed.
+    m_undo.blockSignals(true);
 }
 
 // --- geometry ---------------------------------------------------------------
@@ -117,15 +119,16 @@ PageObject PageModel::preparePicture(const Picture &picture, bool pastePending, 
 
 QList<PageObjectId> PageModel::placePictures(const QList<Picture> &pictures, PlaceSource source)
 {
-    const QRect before = m_copyRect;
-    QRect copy = m_copyRect;
+    const CopyRectState before{m_copyRect, m_copyWidth};
+    QRect copy = copyRect();
     QList<PageObject> objects;
     for (const Picture &p : pictures)
         if (placeable(p))
             objects.append(preparePicture(p, source == PlaceSource::Paste, copy));
     if (objects.isEmpty())
         return {};
-    auto *step = new AddObjectsCommand(*this, stepText(source), objects, before, copy);
+    const CopyRectState after = copy == copyRect() ? before : CopyRectState{copy, m_pageWidth};
+    auto *step = new AddObjectsCommand(*this, stepText(source), objects, before, after);
     const QList<PageObjectId> ids = step->ids();
     m_undo.push(step);
     return ids;
@@ -165,6 +168,12 @@ void PageModel::deleteObject(PageObjectId id)
 {
     if (contains(id))
         m_undo.push(new DeleteObjectCommand(*this, id));
+}
+
+bool PageModel::deleteKeyDeletes(PageObjectId id) const
+{
+    const PageObject *o = object(id);
+    return o && !(o->textBox && o->textBox->hasKeyboardFocus());
 }
 
 bool PageModel::clearPage()
@@ -210,7 +219,7 @@ PageObjectId PageModel::appendPictureAt(const Picture &picture, const QRect &rec
     return slot.object.id;
 }
 
-PageObjectId PageModel::appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect)
+PageObjectId PageModel::appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect, int tag)
 {
     if (!box)
         return kNoObject;
@@ -220,7 +229,7 @@ PageObjectId PageModel::appendTextBoxAt(std::shared_ptr<PageTextBox> box, const 
     slot.object.rect = rect;
     slot.object.baseRect = rect;
     slot.object.baseWidth = m_pageWidth;
-    slot.object.tag = int(m_textBoxes.size());
+    slot.object.tag = tag < 0 ? int(m_textBoxes.size()) : tag;
     slot.object.textBox = std::move(box);
     insertObject(slot);
     return slot.object.id;

@@ -68,6 +68,14 @@ struct PageObjectSlot
     int stackIndex = -1; // in the stacking order, bottom = 0
 };
 
+// The remembered copy rectangle and the page width it was set at.
+struct CopyRectState
+{
+    QRect rect;
+    int pageWidth = 0;
+    friend bool operator==(const CopyRectState &, const CopyRectState &) = default;
+};
+
 // How a picture reaches the page.
 enum class PlaceSource {
     Clipboard, // a clipboard thumbnail: reduced, fitted
@@ -115,6 +123,9 @@ public:
     // Gives an object a new rectangle (frame drag, arrow key, size dialog).
     void setObjectRect(PageObjectId id, const QRect &rect, RectChange change);
     void deleteObject(PageObjectId id);
+    // The Delete key deletes the selected object, except a text box that
+    // has the keyboard focus: there the key edits the text.
+    bool deleteKeyDeletes(PageObjectId id) const;
     // Takes everything off the page as one undo step; returns whether
     // there was anything. The caller clears the page-changed flag.
     bool clearPage();
@@ -126,15 +137,25 @@ public:
 
     // --- copy rectangle ----------------------------------------------------
     // Copy remembers the copied picture's rectangle; each Paste places the
-    // next picture 10 pixels further down and right.
-    void setCopyRect(const QRect &rect) { m_copyRect = rect; }
-    QRect copyRect() const { return m_copyRect; }
+    // next picture 10 pixels further down and right. Like the objects, it
+    // follows the page when the page is rescaled.
+    void setCopyRect(const QRect &rect) { setCopyRectBase(rect, m_pageWidth); }
+    QRect copyRect() const { return rescaleRect(m_copyRect, m_copyWidth, m_pageWidth); }
+    void setCopyRectBase(const QRect &rect, int pageWidth)
+    {
+        m_copyRect = rect;
+        m_copyWidth = pageWidth;
+    }
+    QRect copyRectBase() const { return m_copyRect; }
+    int copyRectWidth() const { return m_copyWidth; }
 
     // --- direct access (layout reading, text-box rendering, printing) -----
     // Appends a picture at exactly `rect`: no reduction, no fitting, no undo
     // step, no page-changed flag.
     PageObjectId appendPictureAt(const Picture &picture, const QRect &rect, int tag = 0);
-    PageObjectId appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect);
+    // A text box's tag is its index in the list unless given (a layout
+    // stores the tag each box was created with).
+    PageObjectId appendTextBoxAt(std::shared_ptr<PageTextBox> box, const QRect &rect, int tag = -1);
     // Takes an object off the page, likewise without undo or flag.
     void removeObject(PageObjectId id);
     // Takes everything off the page without undo or flag (a layout replaces it).
@@ -189,6 +210,7 @@ private:
     int m_pageWidth = 0;
     int m_screenWidth = 0;
     QRect m_copyRect;
+    int m_copyWidth = 0;
     QList<PageObject> m_pictures;  // print order
     QList<PageObject> m_textBoxes; // creation order
     QList<PageObjectId> m_stack;   // bottom to top

@@ -22,7 +22,9 @@ private slots:
     void rescaleRect();
     void printerPages();
     void noPrinterPageIsTheLocalePaper();
+    void vztoolPrintsTheGeometry_data();
     void vztoolPrintsTheGeometry();
+    void vztoolWithoutPrinterAndBadArguments();
 };
 
 void TestPageGeometry::fitsThePage_data()
@@ -128,20 +130,40 @@ void TestPageGeometry::noPrinterPageIsTheLocalePaper()
     QVERIFY(page.height > page.width);
 }
 
+void TestPageGeometry::vztoolPrintsTheGeometry_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("Letter") << QStringList{"--paper", "letter", "--panel", "833x650", "800x600"}
+                            << QStringList{"printer: 5100x6600 at 600x600 dpi", "page: 176,10 448x580",
+                                           "scale: 11.379310", "ppi: 53x53", "rulers: -3.3208 -0.1887"};
+    QTest::newRow("A4 landscape at 300")
+        << QStringList{"--paper", "A4", "--landscape", "--dpi", "300", "--panel", "1033x850", "1000x800"}
+        << QStringList{"printer: 3508x2480 at 300x300 dpi", "page: 10,53 980x693", "scale: 3.578644", "ppi: 84x84",
+                       "rulers: -0.1190 -0.6310"};
+}
+
 void TestPageGeometry::vztoolPrintsTheGeometry()
 {
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, lines);
     const QString tool = QStringLiteral(VZ_PROGRAM_DIR "/vztool");
     if (!QFile::exists(tool))
         QSKIP("vztool not built");
     QProcess p;
-    p.start(tool, {"page", "--paper", "letter", "--panel", "833x650", "800x600"});
+    p.start(tool, QStringList{"page"} + args);
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
-    const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines, (QStringList{"printer: 5100x6600 at 600x600 dpi", "page: 176,10 448x580", "scale: 11.379310",
-                                 "ppi: 53x53", "rulers: -3.3208 -0.1887"}));
+    QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts), lines);
+}
 
+void TestPageGeometry::vztoolWithoutPrinterAndBadArguments()
+{
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR "/vztool");
+    if (!QFile::exists(tool))
+        QSKIP("vztool not built");
     // The locale's paper without a printer.
+    QProcess p;
     p.start(tool, {"page", "800x600"});
     QVERIFY(p.waitForFinished(30000));
     QCOMPARE(p.exitCode(), 0);
@@ -149,12 +171,12 @@ void TestPageGeometry::vztoolPrintsTheGeometry()
     QVERIFY(QString::fromUtf8(p.readAllStandardOutput())
                 .startsWith(QStringLiteral("printer: %1x%2 at 600x600 dpi").arg(none.width).arg(none.height)));
 
-    p.start(tool, {"page", "--paper", "nonsense", "800x600"});
-    QVERIFY(p.waitForFinished(30000));
-    QCOMPARE(p.exitCode(), 2);
-    p.start(tool, {"page", "800"});
-    QVERIFY(p.waitForFinished(30000));
-    QCOMPARE(p.exitCode(), 2);
+    for (const QStringList &bad : {QStringList{"page", "--paper", "nonsense", "800x600"}, QStringList{"page", "800"},
+                                   QStringList{"page", "--dpi", "0", "800x600"}, QStringList{"page"}}) {
+        p.start(tool, bad);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 2);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPageGeometry)
