@@ -494,6 +494,11 @@ void TestFormPrint::saveImage_data()
     QTest::newRow("bitmap, bare name") << bitmap(20, 10) << "Bitmap (*.bmp)" << "out" << "out.bmp";
     QTest::newRow("metafile, bare name") << metafile(40, 20) << "Metafile (*.wmf)" << "art" << "art.wmf";
     QTest::newRow("extension kept") << bitmap(20, 10) << "Bitmap (*.bmp)" << "pic.dat" << "pic.dat";
+    QByteArray jpeg;
+    QBuffer buf(&jpeg);
+    buf.open(QIODevice::WriteOnly);
+    bitmap(24, 16).image().save(&buf, "JPG");
+    QTest::newRow("JPEG keeps its bytes") << Picture::fromBytes(jpeg, Picture::Kind::Jpeg) << "JPEG (*.jpg)" << "photo" << "photo.jpg";
 }
 
 void TestFormPrint::saveImage()
@@ -513,6 +518,8 @@ void TestFormPrint::saveImage()
     QVERIFY(QFileInfo::exists(box.path(written)));
     const Picture back = Picture::fromFile(box.path(written), picture.kind());
     QCOMPARE(back.size(), picture.size());
+    if (picture.kind() == Picture::Kind::Jpeg)
+        QCOMPARE(back.sourceBytes(), picture.sourceBytes());
     // Nothing selected: no dialog.
     f.page.ClearSelection();
     f.page.SaveImage();
