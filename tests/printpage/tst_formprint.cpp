@@ -206,6 +206,11 @@ void TestFormPrint::pressesSelectAndClear()
     QTest::mousePress(f.page.control(a), Qt::RightButton, {}, QPoint(5, 5));
     QCOMPARE(f.page.selectedObject(), a);
     QTest::mouseRelease(f.page.control(a), Qt::RightButton, {}, QPoint(5, 5));
+    // The popup comes up over the frame as over the page.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), f.page.stretchHandle()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(f.page.stretchHandle(), &menuEvent);
+    QTRY_VERIFY(f.page.popupMenu()->isVisible());
+    f.page.popupMenu()->hide();
     // A right press on the empty page keeps it; another button clears it.
     QTest::mousePress(f.page.pnlPage(), Qt::RightButton, {}, QPoint(150, 5));
     QCOMPARE(f.page.selectedObject(), a);
