@@ -89,12 +89,14 @@ private:
     void setLowerPage(const QString &name);
     void closePrintPage();
     void FormResize();
+    void CheckForCatalogUpdate();
     void pnlHideClipartCanResize(bool expanded);
     void pnlhideTipCanResize(bool expanded);
     void applicationStateChanged(Qt::ApplicationState state);
     void checkSystemClipboard();
 
     AppState m_state;
+    QStringList m_args;
     CharacterMap *m_characters;
     bool m_terminate = false;
     bool m_created = false;
