@@ -538,6 +538,8 @@ void TfrmVZMain::RunCatalogUpdate()
     TfrmReplaceDlg progress(this);
     progress.animation()->start();
     progress.show();
+    // Painted once before the work starts, however short it turns out.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     // The thumbnails are made on worker threads; meanwhile the progress
     // window paints and animates, and blocks input to the other windows.
@@ -600,7 +602,9 @@ void TfrmVZMain::FormKeyDown(QKeyEvent *e)
         switch (key) {
         case Qt::Key_P:
         case Qt::Key_Z: btnpreviewClick(); break;
-        case Qt::Key_R: RunCatalogUpdate(); break;
+        // Queued: the update switches pages and moves the focus, which the
+        // key must not see while it is still being delivered.
+        case Qt::Key_R: QMetaObject::invokeMethod(this, &TfrmVZMain::RunCatalogUpdate, Qt::QueuedConnection); break;
         case Qt::Key_O: btnOpenClick(); break;
         case Qt::Key_S: btnSaveClick(); break;
         case Qt::Key_C: btncopyClick(); break;
