@@ -77,6 +77,7 @@ private Q_SLOTS:
     void absentValueRunsTwice();
     void threeMarkersRestartOnce();
     void ctrlRFromClipartPage();
+    void noRestartWhenFlagCannotBeWritten();
     void failureShowsMessage();
 
 private:
@@ -273,6 +274,29 @@ void TestCatalogUpdateWindow::ctrlRFromClipartPage()
     QVERIFY(!restartRequested());
     QVERIFY(w.isVisible());
     QCOMPARE(w.alphabetPage()->letters().recordCount(), 3);
+}
+
+void TestCatalogUpdateWindow::noRestartWhenFlagCannotBeWritten()
+{
+    mark("First");
+    mark("Second");
+    mark("Third");
+    TfrmVZMain w({});
+    // The store turns unreadable after start-up, so "HasNewQNFile" cannot be
+    // set and nothing would carry the run on: no restart.
+    QFile store(registryFilePath());
+    QVERIFY(store.open(QIODevice::WriteOnly));
+    store.write("not a registry file");
+    store.close();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.RunCatalogUpdate();
+    QVERIFY(!marked("First"));
+    QVERIFY(!marked("Second"));
+    QVERIFY(marked("Third"));
+    QVERIFY(!restartRequested());
+    QVERIFY(!w.state().restarting);
+    QVERIFY(w.isVisible());
 }
 
 void TestCatalogUpdateWindow::failureShowsMessage()
