@@ -67,10 +67,10 @@ void CopyAnimation::paintEvent(QPaintEvent *)
     drawFolder(p, to);
     // The sheet rises out of the left folder, arcs over and drops into the right one.
     const double t = double(m_frame) / kLastFrame;
-    const QPointF start = from.center() + QPointF(0, -10);
-    const QPointF end = to.center() + QPointF(0, -10);
+    const QPointF start = from.center() + QPointF(0, -6);
+    const QPointF end = to.center() + QPointF(0, -6);
     const double x = start.x() + (end.x() - start.x()) * t;
-    const double y = start.y() - 4.0 * t * (1.0 - t) * 28.0;
+    const double y = start.y() - 4.0 * t * (1.0 - t) * 16.0;
     p.save();
     p.translate(x, y);
     p.rotate(-20.0 + 40.0 * t);
@@ -90,6 +90,9 @@ TfrmReplaceDlg::TfrmReplaceDlg(QWidget *parent)
     setWindowTitle(QStringLiteral("Please Wait Updating"));
     setWindowModality(Qt::ApplicationModal);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPointSize(8);
+    setFont(f);
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, palette::mainBlue);
@@ -105,14 +108,23 @@ TfrmReplaceDlg::TfrmReplaceDlg(QWidget *parent)
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setWordWrap(true);
     m_label->setGeometry(46, 78, 246, 18);
+    fitLabelHeight();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
+void TfrmReplaceDlg::fitLabelHeight()
+{
+    // The substitute fonts run wider than the original's, so a wrapped
+    // second line gets the room it needs instead of being cut off.
+    m_label->resize(246, qMax(18, m_label->heightForWidth(246)));
+}
+
 void TfrmReplaceDlg::setLabelText(const QString &text)
 {
     m_label->setText(text);
+    fitLabelHeight();
     m_label->repaint();
 }
 

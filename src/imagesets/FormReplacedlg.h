@@ -48,6 +48,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void fitLabelHeight();
+
     CopyAnimation *m_animate;
     QLabel *m_label;
     bool m_finishing = false;
