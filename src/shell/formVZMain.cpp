@@ -553,7 +553,7 @@ void TfrmVZMain::RunCatalogUpdate()
     };
     CatalogUpdateCallbacks callbacks;
     callbacks.label = [&progress](const QString &text) { progress.setLabelText(text); };
-    callbacks.failed = [this](const QString &, const QString &error) { dialogs::error(error, this); };
+    callbacks.failed = [&progress](const QString &, const QString &error) { dialogs::error(error, &progress); };
     // Without the settings store nothing could carry the run on after a restart.
     if (m_state.usedRegistry) {
         callbacks.restart = [this, &progress] {
