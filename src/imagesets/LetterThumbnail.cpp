@@ -4,6 +4,7 @@
 #include "common/ProgramFolder.h"
 #include "common/Rounding.h"
 #include "common/VzError.h"
+#include "imagesets/CatalogUpdate.h"
 #include "imagesets/ThumbnailTable.h"
 #include "imaging/FastImage.h"
 #include "imaging/Picture.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QtConcurrent/QtConcurrentMap>
 
 namespace vz {
 
@@ -75,7 +77,7 @@ QImage MakeLetterThumbnail(const QString &path, int side)
     return makeThumbnailFromImage(thumbnailSourceImage(path), side);
 }
 
-void RebuildLetterCatalog(const QString &folderIn, ThumbnailData &table)
+void RebuildLetterCatalog(const QString &folderIn, ThumbnailData &table, const RebuildWait &wait)
 {
     const QString folder = withTrailingSlash(folderIn);
     QDir dir(folder);
@@ -87,18 +89,48 @@ void RebuildLetterCatalog(const QString &folderIn, ThumbnailData &table)
         ~CloseTable() { t.clear(); }
     } closer{table};
     table.clear();
-    for (const QString &name : dir.entryList()) {
-        if (!hasDataExtension(name, QStringLiteral("jpg")))
-            continue;
-        const QByteArray bmp = bmp24Bytes(MakeLetterThumbnail(folder + name));
-        table.appendThumbnail(name, name, bmp);
+    QStringList names;
+    for (const QString &name : dir.entryList())
+        if (hasDataExtension(name, QStringLiteral("jpg")))
+            names.append(name);
+
+    // Workers touch only QImage and files. A failure travels back as a value:
+    // nothing is thrown across threads.
+    struct Made
+    {
+        QByteArray bmp;
+        QString error;
+    };
+    const auto make = [folder](const QString &name) -> Made {
+        const QString path = folder + name;
+        try {
+            return {bmp24Bytes(MakeLetterThumbnail(path)), QString()};
+        } catch (const VzError &e) {
+            return {QByteArray(), e.message().contains(path) ? e.message()
+                                                             : QStringLiteral("%1\n%2").arg(e.message(), path)};
+        } catch (const std::exception &e) {
+            return {QByteArray(), QStringLiteral("%1\n%2").arg(QString::fromLocal8Bit(e.what()), path)};
+        }
+    };
+    QFuture<Made> work = QtConcurrent::mapped(names, make);
+    if (wait)
+        wait(QFuture<void>(work));
+    work.waitForFinished();
+    const QList<Made> made = work.results();
+    for (qsizetype i = 0; i < made.size(); ++i) {
+        if (!made[i].error.isNull())
+            throw FileError(made[i].error);
+        table.appendThumbnail(names[i], names[i], made[i].bmp);
     }
     // The catalog is replaced under the name it already has, so a folder
     // never ends up with two of them (the letter page would join both).
     const QStringList existing = imagesCatalogNames(folder);
-    table.saveToFile(folder + (existing.isEmpty() ? kImagesCatalog : existing.first()));
+    const QString target = folder + (existing.isEmpty() ? kImagesCatalog : existing.first());
+    QString why;
+    if (!catalogWriteFile(target, table.saveToBytes(), &why))
+        throw FileError(QStringLiteral("Cannot create file \"%1\". %2").arg(target, why));
     for (qsizetype i = 1; i < existing.size(); ++i)
-        QFile::remove(folder + existing[i]);
+        catalogRemoveFile(folder + existing[i], nullptr);
 }
 
 QString imagesCatalogPath(const QString &folderIn)

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFuture>
 #include <QImage>
 #include <QString>
+
+#include <functional>
 
 namespace vz {
 
@@ -29,9 +32,16 @@ QImage makeThumbnailFromImage(const QImage &image, int side = kThumbnailSide);
 // JPEG files (".jpg" in any case), using `table` as the work table (left
 // empty afterwards). An existing catalog of that name in any case
 // ("IMAGES.CATALOG") is the one replaced; further case variants are removed.
-// An image that cannot be read stops the rebuild with FileError before the
-// old catalog is touched.
-void RebuildLetterCatalog(const QString &folder, ThumbnailData &table);
+// An image that cannot be read stops the rebuild with FileError (its text
+// and the image's path) before the old catalog is touched.
+//
+// The thumbnails are made on the global thread pool; records are appended
+// in the folder's listing order, so the catalog is the same whatever the
+// number of threads. `wait`, when given, is called with the running work
+// and returns when it has finished (a window runs its event loop there so
+// it keeps painting); without it the call simply blocks.
+using RebuildWait = std::function<void(const QFuture<void> &)>;
+void RebuildLetterCatalog(const QString &folder, ThumbnailData &table, const RebuildWait &wait = {});
 
 inline const QString kImagesCatalog = QStringLiteral("Images.catalog");
 

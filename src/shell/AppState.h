@@ -35,8 +35,10 @@ struct AppState
     // its first activation: a picture already on the system clipboard at
     // start is taken then.
     bool clipboardRecheck = true;
-    bool updatePending = false;
-    bool restarting = false;
+    bool usedRegistry = false;   // start-up worked with the settings store (not "local")
+    bool updatePending = false;  // the start-up check asked for a catalog update
+    bool updateRunning = false;  // a catalog update is under way
+    bool restarting = false;     // the program starts again when it ends
 };
 
 } // namespace vz

@@ -14,7 +14,9 @@
 #include "common/TempFile.h"
 #include "common/WaitCursor.h"
 #include "enhancements/EnhancementsPage.h"
+#include "imagesets/CatalogUpdate.h"
 #include "imagesets/CharacterMap.h"
+#include "imagesets/FormReplacedlg.h"
 #include "imagesets/ClipartPage.h"
 #include "imaging/FormEnlarge.h"
 #include "imaging/Picture.h"
@@ -22,6 +24,8 @@
 #include "lettering/AlphabetPage.h"
 #include "lettering/MixMatchPage.h"
 #include "lettering/WordRenderer.h"
+#include "platform/Registry.h"
+#include "platform/Restart.h"
 #include "platform/SystemClipboard.h"
 #include "imaging/formImageSize.h"
 #include "printpage/PictureDrop.h"
@@ -29,11 +33,14 @@
 #include "shell/ShellPrintHost.h"
 #include "shell/Startup.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QEventLoop>
+#include <QFutureWatcher>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMimeData>
@@ -351,9 +358,11 @@ void TfrmVZMain::FormCreate(const QStringList &args)
 
     m_state.programFolder = programFolder();
     m_state.imageFolder = m_state.programFolder;
+    m_args = args;
     runReported([this, &args] {
         const StartupSettings settings = readStartupSettings(args, m_state.programFolder);
         m_state.imageFolder = settings.imageFolder;
+        m_state.usedRegistry = settings.usedRegistry;
         setVersionText(settings.versionText);
     });
 
@@ -382,10 +391,40 @@ void TfrmVZMain::FormCreate(const QStringList &args)
 
 void TfrmVZMain::Timer1Timer()
 {
-    runReported([this] { showMaximized(); });
-    // The catalog update check comes with the catalog update.
+    // Stopped first: the update below lets the window paint, and a second
+    // tick must not run the check again.
     m_timer1->stop();
+    runReported([this] { showMaximized(); });
+    runReported([this] { CheckForCatalogUpdate(); });
+    if (m_state.restarting)
+        return;
     // The quick tour and the tips come with the guidance pages.
+}
+
+void TfrmVZMain::CheckForCatalogUpdate()
+{
+    // With "local" the store is never touched.
+    if (!m_state.usedRegistry)
+        return;
+    RegistryKey reg(RegRoot::LocalMachine);
+    if (!reg.openKey(kSettingsKey, true))
+        return;
+    bool run = true;
+    try {
+        if (reg.valueExists(QStringLiteral("HasNewQNFile"))) {
+            run = reg.readBool(QStringLiteral("HasNewQNFile"));
+            reg.writeBool(QStringLiteral("HasNewQNFile"), false);
+        } else {
+            reg.writeBool(QStringLiteral("HasNewQNFile"), true);
+        }
+    } catch (const VzError &) {
+        // A value of another type, or a store that cannot be written: no update.
+        return;
+    }
+    if (!run)
+        return;
+    m_state.updatePending = true;
+    RunCatalogUpdate();
 }
 
 QString TfrmVZMain::mainPageName() const
@@ -516,7 +555,67 @@ void TfrmVZMain::btnpreviewClick()
 }
 void TfrmVZMain::btnTourClick() { Q_EMIT commandRun(QStringLiteral("btnTour")); }
 void TfrmVZMain::btnHelpClick() { Q_EMIT commandRun(QStringLiteral("btnHelp")); }
-void TfrmVZMain::RunCatalogUpdate() { Q_EMIT commandRun(QStringLiteral("RunCatalogUpdate")); }
+void TfrmVZMain::RunCatalogUpdate()
+{
+    Q_EMIT commandRun(QStringLiteral("RunCatalogUpdate"));
+    if (m_state.updateRunning)
+        return;
+    m_state.updateRunning = true;
+    TfrmReplaceDlg progress(this);
+    progress.animation()->start();
+    progress.show();
+    // Painted once before the work starts, however short it turns out.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    // The thumbnails are made on worker threads; meanwhile the progress
+    // window paints and animates, and blocks input to the other windows.
+    const RebuildWait wait = [](const QFuture<void> &work) {
+        QFutureWatcher<void> watcher;
+        QEventLoop loop;
+        connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
+        watcher.setFuture(work);
+        if (!work.isFinished())
+            loop.exec();
+    };
+    CatalogUpdateCallbacks callbacks;
+    callbacks.label = [&progress](const QString &text) { progress.setLabelText(text); };
+    callbacks.failed = [&progress](const QString &, const QString &error) { dialogs::error(error, &progress); };
+    // Without the settings store nothing could carry the run on after a restart.
+    if (m_state.usedRegistry) {
+        callbacks.restart = [this, &progress] {
+            try {
+                RegistryKey reg(RegRoot::LocalMachine);
+                if (!reg.openKey(kSettingsKey, true))
+                    return false;
+                reg.writeBool(QStringLiteral("HasNewQNFile"), true);
+            } catch (const VzError &) {
+                return false;
+            }
+            requestRestart(m_args);
+            m_state.restarting = true;
+            progress.repaint();
+            // Queued, so this run finishes before the window closes.
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            return true;
+        };
+    }
+    ThumbnailData work;
+    try {
+        runCatalogUpdate(m_state.programFolder, work, callbacks, wait);
+    } catch (const VzError &e) {
+        dialogs::error(e.message(), this);
+    }
+
+    progress.finish();
+    m_state.updateRunning = false;
+    m_state.updatePending = false;
+    if (mainPageName() != QLatin1String("VZAlphabet")) {
+        if (auto *btn = findChild<QAbstractButton *>(QStringLiteral("btnAlpha")))
+            btn->setChecked(true);
+        ShowAlpabets();
+    }
+    runReported([this] { m_alphabetPage->reload(); });
+}
 
 void TfrmVZMain::FormKeyDown(QKeyEvent *e)
 {
@@ -529,7 +628,9 @@ void TfrmVZMain::FormKeyDown(QKeyEvent *e)
         switch (key) {
         case Qt::Key_P:
         case Qt::Key_Z: btnpreviewClick(); break;
-        case Qt::Key_R: RunCatalogUpdate(); break;
+        // Queued: the update switches pages and moves the focus, which the
+        // key must not see while it is still being delivered.
+        case Qt::Key_R: QMetaObject::invokeMethod(this, &TfrmVZMain::RunCatalogUpdate, Qt::QueuedConnection); break;
         case Qt::Key_O: btnOpenClick(); break;
         case Qt::Key_S: btnSaveClick(); break;
         case Qt::Key_C: btncopyClick(); break;
@@ -643,6 +744,9 @@ void TfrmVZMain::resizeEvent(QResizeEvent *event)
 
 void TfrmVZMain::FormResize()
 {
+    // The update reloads the alphabet when it has finished.
+    if (m_state.updateRunning)
+        return;
     const QString page = mainPageName();
     if (page == QLatin1String("VZAlphabet"))
         m_alphabetPage->reload();

@@ -95,6 +95,7 @@ private:
     void setLowerPage(const QString &name);
     void closePrintPage();
     void FormResize();
+    void CheckForCatalogUpdate();
     void pnlHideClipartCanResize(bool expanded);
     void pnlhideTipCanResize(bool expanded);
     void applicationStateChanged(Qt::ApplicationState state);
@@ -103,6 +104,7 @@ private:
     bool printButtonDragEvent(QEvent *event);
 
     AppState m_state;
+    QStringList m_args;
     CharacterMap *m_characters;
     bool m_terminate = false;
     bool m_created = false;

@@ -30,6 +30,7 @@ private Q_SLOTS:
     void dumpEscapesAndJoins();
     void thumbnailCommand();
     void lettersCommand();
+    void updateCommand();
 
 private:
     // Runs vztool; returns stdout lines and leaves stderr in m_err.
@@ -181,6 +182,41 @@ void TestCatalogTool::lettersCommand()
     const QStringList lines = run({"letters", box.path("characters"), box.path("abc")});
     QCOMPARE(lines, QStringList({"100\tBab_d.gif", "32\tBab_SPACE.jpg", "65\tBab_A.bmp", "allowed: 100 32 65"}));
     run({"letters", box.path("absent"), box.path("abc")}, 1);
+}
+
+void TestCatalogTool::updateCommand()
+{
+    vztest::Sandbox box;
+    QImage letter(30, 50, QImage::Format_RGB32);
+    letter.fill(qRgb(0, 0, 200));
+    QByteArray jpg;
+    QBuffer buf(&jpg);
+    buf.open(QIODevice::WriteOnly);
+    letter.save(&buf, "JPG");
+    // Every marker goes in one run, more than the program's two.
+    for (const char *set : {"A", "B", "C"}) {
+        box.write(QStringLiteral("prog/Alphabets/Color/%1/%1_A.jpg").arg(set), jpg);
+        box.write(QStringLiteral("prog/Alphabets/Color/%1/Replace.catalog").arg(set), "");
+    }
+    QStringList lines = run({"catalog", "update", box.path("prog")});
+    QCOMPARE(lines, QStringList({"rebuilt " + box.path("prog/Alphabets/Color/A/"),
+                                 "rebuilt " + box.path("prog/Alphabets/Color/B/"),
+                                 "rebuilt " + box.path("prog/Alphabets/Color/C/")}));
+    QVERIFY(!QFile::exists(box.path("prog/Alphabets/Color/C/Replace.catalog")));
+    QVERIFY(QFile::exists(box.path("prog/Alphabets/Color/C/Images.catalog")));
+
+    // A folder that fails is named, keeps its marker, and the others go on.
+    box.write("prog/Alphabets/Color/A/A_B.jpg", "not a picture");
+    box.write("prog/Alphabets/Color/A/Replace.catalog", "");
+    box.write("prog/Alphabets/Color/B/Replace.catalog", "");
+    lines = run({"catalog", "update", box.path("prog")}, 1);
+    QCOMPARE(lines, QStringList({"rebuilt " + box.path("prog/Alphabets/Color/B/")}));
+    QVERIFY(m_err.contains("failed " + box.path("prog/Alphabets/Color/A/")));
+    QVERIFY(m_err.contains(box.path("prog/Alphabets/Color/A/A_B.jpg")));
+    QVERIFY(QFile::exists(box.path("prog/Alphabets/Color/A/Replace.catalog")));
+
+    run({"catalog", "update"}, 2);
+    run({"catalog", "update", box.path("absent")}, 1);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogTool)

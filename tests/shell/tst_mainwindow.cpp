@@ -270,7 +270,8 @@ void TestMainWindow::keyMap()
     auto *list = w.findChild<QListWidget *>("ListAlpha");
     list->setFocus();
     QTest::keyClick(list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(spy.count(), command.isEmpty() ? 0 : 1);
+    // Ctrl+R's update runs queued.
+    QTRY_COMPARE(spy.count(), command.isEmpty() ? 0 : 1);
     if (!command.isEmpty())
         QCOMPARE(spy.first().at(0).toString(), command);
 }

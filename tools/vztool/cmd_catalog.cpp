@@ -4,6 +4,7 @@
 #include "common/NameValueFile.h"
 #include "common/ProgramFolder.h"
 #include "common/VzError.h"
+#include "imagesets/CatalogUpdate.h"
 #include "imagesets/LetterThumbnail.h"
 #include "imagesets/ThumbnailTable.h"
 #include "imaging/FastImage.h"
@@ -88,6 +89,28 @@ int runLetters(const QStringList &args)
         return 1;
     }
     return 0;
+}
+
+// The catalog update of a program folder, every marker in one run.
+int runUpdate(const QStringList &args)
+{
+    if (args.size() != 1) {
+        err(QStringLiteral("usage: vztool catalog update FOLDER"));
+        return 2;
+    }
+    if (!QFileInfo(args.first()).isDir()) {
+        err(QStringLiteral("no such folder: %1").arg(args.first()));
+        return 1;
+    }
+    vz::CatalogUpdateCallbacks callbacks;
+    callbacks.rebuilt = [](const QString &folder) { out(QStringLiteral("rebuilt %1").arg(folder)); };
+    callbacks.failed = [](const QString &folder, const QString &error) {
+        QString text = error;
+        err(QStringLiteral("failed %1: %2").arg(folder, text.replace(QLatin1Char('\n'), QLatin1String(": "))));
+    };
+    vz::ThumbnailData work;
+    const vz::CatalogUpdateResult result = vz::runCatalogUpdate(vz::withTrailingSlash(args.first()), work, callbacks, {}, 0);
+    return result.failed == 0 ? 0 : 1;
 }
 
 // Cuts at a character boundary, warning when something is lost.
@@ -222,15 +245,18 @@ int runCatalog(const QStringList &args)
         return runLetters(args.mid(1));
     if (sub == QLatin1String("build"))
         return runBuild(args.mid(1));
-    err(QStringLiteral("usage: vztool catalog dump|letters|build ..."));
+    if (sub == QLatin1String("update"))
+        return runUpdate(args.mid(1));
+    err(QStringLiteral("usage: vztool catalog dump|letters|build|update ..."));
     return 2;
 }
 
 Registration reg({QStringLiteral("catalog"),
                   QStringLiteral("catalog dump FILE... [--sorted] | catalog letters FOLDER | "
-                                 "catalog build FOLDER --set NAME [--category TEXT] [--description TEXT]"),
+                                 "catalog build FOLDER --set NAME [--category TEXT] [--description TEXT] | "
+                                 "catalog update FOLDER"),
                   QStringLiteral("print joined catalogs as TAB-separated lines; rebuild a letter catalog from "
-                                 "JPEGs; write a clip-art catalog for a folder of images"),
+                                 "JPEGs; write a clip-art catalog for a folder of images; rebuild every marked alphabet of a program folder"),
                   runCatalog});
 
 } // namespace
