@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/Picture.h"
 #include "printpage/TextBoxData.h"
 
 #include <QByteArray>
@@ -12,7 +13,8 @@ namespace vz {
 struct TextBoxPicture
 {
     QByteArray wmf;
-    QRect frame; // page pixels
+    Picture picture; // the same metafile, ready for the page
+    QRect frame;     // page pixels
     int tag = 0;
 };
 
