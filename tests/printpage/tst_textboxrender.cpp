@@ -145,6 +145,9 @@ private slots:
     void charactersBeyondAnsi();
     void oddBoxesStillRender_data();
     void oddBoxesStillRender();
+    void vztoolPrintsTheLines();
+    void vztoolRefusesBadArguments_data();
+    void vztoolRefusesBadArguments();
 };
 
 void TestTextBoxRender::frameAndTag()
@@ -313,6 +316,78 @@ void TestTextBoxRender::oddBoxesStillRender()
     if (lines.isEmpty() && !box.borderFlag)
         QCOMPARE(markedOutside(img, {}), 0);
     checkLibwmfReads(pic.wmf, QStringLiteral("odd"));
+}
+
+void TestTextBoxRender::vztoolPrintsTheLines()
+{
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR "/vztool");
+    if (!QFileInfo::exists(tool))
+        QSKIP("vztool not built");
+    vztest::Sandbox sandbox;
+    // LF, CR LF and a lone CR all end lines; UTF-8 is read as such.
+    const QString file = sandbox.write(QStringLiteral("text.txt"), QStringLiteral("Zwölf Boxkämpfer jagen Viktor quer über den großen Sylter Deich.\n\nzwei\r\ndrei\rvier").toUtf8());
+    QProcess proc;
+    proc.start(tool, {QStringLiteral("textbox"), QStringLiteral("lines"), QStringLiteral("220"), QStringLiteral("150"),
+                      QStringLiteral("Arial"), QStringLiteral("25"), QStringLiteral("--border"), QStringLiteral("--align"),
+                      QStringLiteral("right"), file});
+    QVERIFY(proc.waitForFinished(30000));
+    QCOMPARE(proc.exitCode(), 0);
+    const QStringList got = QString::fromUtf8(proc.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+
+    TextBoxData box;
+    box.bounds = QRect(0, 0, 220, 150);
+    box.fontSize = fontSizeFromSizeField(25);
+    box.borderFlag = true;
+    box.alignment = 1;
+    box.text = QStringLiteral("Zwölf Boxkämpfer jagen Viktor quer über den großen Sylter Deich.\r\n\r\nzwei\r\ndrei\r\nvier");
+    mf::WmfGenerator device;
+    QPainter p(&device);
+    p.setFont(box.font());
+    PainterTextCanvas canvas(&p);
+    TPolyTextLines layout(&canvas, QPolygon(QRect(0, 0, 220, 150)));
+    layout.setMargin(5);
+    layout.SetText(box.text);
+    QStringList expected;
+    for (const TPolyTextLine &line : layout.lines())
+        expected << QStringLiteral("%1\t%2\t%3\t%4").arg(line.left()).arg(line.right()).arg(line.top()).arg(line.text());
+    p.end();
+    QCOMPARE(got, expected);
+    QVERIFY(got.size() >= 6);
+    QVERIFY(got.first().startsWith(QStringLiteral("5\t215\t0\tZwölf")));
+    QVERIFY(got.contains(QStringLiteral("5\t215\t%1\tvier").arg(layout.lines()[0].top() + 5 * layout.lineHeight())));
+}
+
+void TestTextBoxRender::vztoolRefusesBadArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    const QString f = QStringLiteral("@file");
+    QTest::newRow("no subcommand") << QStringList({"textbox"}) << 2;
+    QTest::newRow("width 0") << QStringList({"textbox", "lines", "0", "100", "Arial", "15", f}) << 2;
+    QTest::newRow("height above a million") << QStringList({"textbox", "lines", "100", "1000001", "Arial", "15", f}) << 2;
+    QTest::newRow("width not a number") << QStringList({"textbox", "lines", "wide", "100", "Arial", "15", f}) << 2;
+    QTest::newRow("size field 0") << QStringList({"textbox", "lines", "100", "100", "Arial", "0", f}) << 2;
+    QTest::newRow("bad alignment") << QStringList({"textbox", "lines", "100", "100", "Arial", "15", "--align", "up", f}) << 2;
+    QTest::newRow("missing text file") << QStringList({"textbox", "lines", "100", "100", "Arial", "15", "/no/such/file"}) << 1;
+    QTest::newRow("a million each way") << QStringList({"textbox", "lines", "1000000", "1000000", "Arial", "15", f}) << 0;
+}
+
+void TestTextBoxRender::vztoolRefusesBadArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR "/vztool");
+    if (!QFileInfo::exists(tool))
+        QSKIP("vztool not built");
+    vztest::Sandbox sandbox;
+    const QString file = sandbox.write(QStringLiteral("t.txt"), "a few words");
+    args.replaceInStrings(QStringLiteral("@file"), file);
+    QProcess proc;
+    proc.start(tool, args);
+    QVERIFY(proc.waitForFinished(60000));
+    QCOMPARE(proc.exitCode(), code);
+    if (code != 0)
+        QVERIFY(!proc.readAllStandardError().isEmpty());
 }
 
 QTEST_MAIN(TestTextBoxRender)
