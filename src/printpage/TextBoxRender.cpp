@@ -49,6 +49,8 @@ TextBoxPicture renderTextBoxPicture(const TextBoxData &box, int dpi)
     lines.SetAlignment(box.alignment);
     lines.SetText(box.text);
     lines.Draw(true, box.borderFlag);
+    for (const TPolyTextLine &line : lines.lines())
+        result.lineTexts << line.text();
     painter.end();
     result.wmf = generator.data();
     result.picture = Picture::fromBytes(result.wmf, Picture::Kind::Metafile);

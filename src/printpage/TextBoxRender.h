@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QRect>
+#include <QStringList>
 
 namespace vz {
 
@@ -16,6 +17,7 @@ struct TextBoxPicture
     Picture picture; // the same metafile, ready for the page
     QRect frame;     // page pixels
     int tag = 0;
+    QStringList lineTexts; // the text of each placed line, in layout order
 };
 
 // The frame of a box's picture: 10 pixels wider and higher than the box,
