@@ -430,7 +430,7 @@ void TestTextLayout::tails()
 void TestTextLayout::badInput()
 {
     FixedTextCanvas canvas;
-    for (const QPolygon &p : {QPolygon(), QPolygon({{0, 0}}), QPolygon({{0, 0}, {100, 100}})}) {
+    for (const QPolygon &p : {QPolygon(), QPolygon({QPoint(0, 0)}), QPolygon({QPoint(0, 0), QPoint(100, 100)})}) {
         TPolyTextLines layout(&canvas, p);
         layout.SetText(QStringLiteral("some text"));
         QVERIFY(layout.lines().empty());
