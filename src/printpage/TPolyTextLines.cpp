@@ -188,13 +188,13 @@ void TPolyTextLine::Draw(int dx, int dy) const
 {
     if (m_text.isEmpty() || !m_canvas)
         return;
-    int x;
+    qint64 x;
     switch (m_alignment) {
-    case 0: x = m_left + dx; break;
-    case 1: x = m_right + dx - textWidth(); break;
-    default: x = m_left + dx + idiv(width() - textWidth(), 2); break;
+    case 0: x = qint64(m_left) + dx; break;
+    case 1: x = qint64(m_right) + dx - textWidth(); break;
+    default: x = qint64(m_left) + dx + (qint64(width()) - textWidth()) / 2; break;
     }
-    m_canvas->drawText(x, m_top + dy, m_text);
+    m_canvas->drawText(clampInt(x), clampInt(qint64(m_top) + dy), m_text);
 }
 
 // --------------------------------------------------------------- TPolyTextLines
@@ -258,7 +258,7 @@ std::vector<TPolyTextLines::Span> TPolyTextLines::spansAt(int y) const
         const QPoint &pi = m_polygon[i];
         const QPoint &pj = m_polygon[j];
         if ((pi.y() > y) != (pj.y() > y)) {
-            const double xe = double(pj.x() - pi.x()) * (double(y) - pi.y()) / (double(pj.y()) - pi.y()) + pi.x();
+            const double xe = (double(pj.x()) - pi.x()) * (double(y) - pi.y()) / (double(pj.y()) - pi.y()) + pi.x();
             cuts.push_back(qint64(std::ceil(xe)));
         }
     }
@@ -347,12 +347,16 @@ void TPolyTextLines::Layout()
 
 void TPolyTextLines::Draw(bool shifted, bool border) const
 {
-    const int dx = shifted ? 5 - m_minX : 0;
-    const int dy = shifted ? 5 - m_minY : 0;
+    const int dx = shifted ? clampInt(5 - qint64(m_minX)) : 0;
+    const int dy = shifted ? clampInt(5 - qint64(m_minY)) : 0;
     for (const TPolyTextLine &line : m_lines)
         line.Draw(dx, dy);
-    if (border && m_canvas && m_polygon.size() >= 3)
-        m_canvas->outlinePolygon(m_polygon.translated(dx, dy));
+    if (border && m_canvas && m_polygon.size() >= 3) {
+        QPolygon shiftedOutline(m_polygon.size());
+        for (qsizetype i = 0; i < m_polygon.size(); ++i)
+            shiftedOutline[i] = QPoint(clampInt(qint64(m_polygon[i].x()) + dx), clampInt(qint64(m_polygon[i].y()) + dy));
+        m_canvas->outlinePolygon(shiftedOutline);
+    }
 }
 
 } // namespace vz

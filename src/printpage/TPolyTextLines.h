@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+#include <algorithm>
+#include <climits>
 #include <vector>
 
 namespace vz {
@@ -28,7 +30,7 @@ public:
 
     int left() const { return m_left; }
     int right() const { return m_right; }
-    int width() const { return m_right - m_left; }
+    int width() const { return int(std::clamp<qint64>(qint64(m_right) - m_left, INT_MIN, INT_MAX)); }
     int top() const { return m_top; }
     const QString &text() const { return m_text; }
     TextCanvas *canvas() const { return m_canvas; }

@@ -503,6 +503,19 @@ void TestTextLayout::badInput()
     empty.Draw(false, false);
     QVERIFY(canvas.drawn().isEmpty());
 
+    // Coordinates near the ends of the integer range lay out and draw.
+    FixedTextCanvas far;
+    TPolyTextLines vast(&far, QPolygon({QPoint(-2000000000, -2000000000), QPoint(2000000000, -2000000000),
+                                        QPoint(2000000000, 2000000000), QPoint(-2000000000, 2000000000)}));
+    vast.SetAlignment(0);
+    vast.SetText(QStringLiteral("some text"));
+    QCOMPARE(texts(vast), QStringList({"some text"}));
+    QCOMPARE(vast.lines().front().left(), -1999999995);
+    vast.Draw(true, true);
+    QCOMPARE(far.drawn(), QList<FixedTextCanvas::DrawnText>({{10, 5, QStringLiteral("some text")}}));
+    QCOMPARE(far.outlines().size(), 1);
+    QCOMPARE(far.outlines().front().first(), QPoint(5, 5));
+
     // No canvas: nothing to measure with, nothing laid out.
     TPolyTextLines none(nullptr, rect(0, 0, 100, 100));
     none.SetText(QStringLiteral("text"));
