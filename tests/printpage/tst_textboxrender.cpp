@@ -355,6 +355,18 @@ void TestTextBoxRender::vztoolPrintsTheLines()
     QVERIFY(got.size() >= 6);
     QVERIFY(got.first().startsWith(QStringLiteral("5\t215\t0\tZwölf")));
     QVERIFY(got.contains(QStringLiteral("5\t215\t%1\tvier").arg(layout.lines()[0].top() + 5 * layout.lineHeight())));
+
+    // render writes the box as printing records it.
+    const QString wmf = sandbox.path(QStringLiteral("box.wmf"));
+    proc.start(tool, {QStringLiteral("textbox"), QStringLiteral("render"), QStringLiteral("220"), QStringLiteral("150"),
+                      QStringLiteral("Arial"), QStringLiteral("25"), QStringLiteral("--border"), QStringLiteral("--align"),
+                      QStringLiteral("right"), file, wmf});
+    QVERIFY(proc.waitForFinished(30000));
+    QCOMPARE(proc.exitCode(), 0);
+    QFile written(wmf);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    box.bounds = QRect(0, 0, 220, 150);
+    QCOMPARE(written.readAll(), renderTextBoxPicture(box, 96).wmf);
 }
 
 void TestTextBoxRender::vztoolRefusesBadArguments_data()
@@ -369,6 +381,9 @@ void TestTextBoxRender::vztoolRefusesBadArguments_data()
     QTest::newRow("size field 0") << QStringList({"textbox", "lines", "100", "100", "Arial", "0", f}) << 2;
     QTest::newRow("bad alignment") << QStringList({"textbox", "lines", "100", "100", "Arial", "15", "--align", "up", f}) << 2;
     QTest::newRow("missing text file") << QStringList({"textbox", "lines", "100", "100", "Arial", "15", "/no/such/file"}) << 1;
+    QTest::newRow("render without an output") << QStringList({"textbox", "render", "100", "100", "Arial", "15", f}) << 2;
+    QTest::newRow("render into a missing folder")
+        << QStringList({"textbox", "render", "100", "100", "Arial", "15", f, "/no/such/folder/out.wmf"}) << 1;
     QTest::newRow("a million each way") << QStringList({"textbox", "lines", "1000000", "1000000", "Arial", "15", f}) << 0;
 }
 

@@ -2,8 +2,10 @@
 
 #include "common/Rounding.h"
 #include "metafile/WmfGenerator.h"
+#include "common/AtomicFile.h"
 #include "printpage/TPolyTextLines.h"
 #include "printpage/TextBoxData.h"
+#include "printpage/TextBoxRender.h"
 
 #include <QFile>
 #include <QPainter>
@@ -13,7 +15,8 @@ using namespace vztool;
 namespace {
 
 const QString kUsage = QStringLiteral(
-    "usage: vztool textbox lines W H FONT FIELDSIZE [--border] [--align left|center|right] TEXTFILE");
+    "usage: vztool textbox lines W H FONT FIELDSIZE [--border] [--align left|center|right] TEXTFILE\n"
+    "       vztool textbox render W H FONT FIELDSIZE [--border] [--align left|center|right] TEXTFILE OUT.wmf");
 
 constexpr int kMaxSide = 1000000;
 constexpr int kMaxField = 2500; // 1000 points
@@ -31,7 +34,9 @@ bool parseInt(const QString &text, int low, int high, int *value)
 int runTextbox(const QStringList &argsIn)
 {
     QStringList args = argsIn;
-    if (args.isEmpty() || args.takeFirst() != QLatin1String("lines")) {
+    const QString mode = args.isEmpty() ? QString() : args.takeFirst();
+    const bool render = mode == QLatin1String("render");
+    if (!render && mode != QLatin1String("lines")) {
         err(kUsage);
         return 2;
     }
@@ -58,7 +63,7 @@ int runTextbox(const QStringList &argsIn)
             plain << a;
         }
     }
-    if (plain.size() != 5) {
+    if (plain.size() != (render ? 6 : 5)) {
         err(kUsage);
         return 2;
     }
@@ -84,6 +89,17 @@ int runTextbox(const QStringList &argsIn)
     box.borderFlag = box.borderSingle = border;
     box.text = vz::toCrLfLines(QString::fromUtf8(file.readAll()));
 
+    if (render) {
+        const vz::TextBoxPicture picture = vz::renderTextBoxPicture(box, 96);
+        QString error;
+        if (!vz::writeFileAtomically(plain[5], picture.wmf, &error)) {
+            err(QStringLiteral("vztool textbox: cannot write %1: %2").arg(plain[5], error));
+            return 1;
+        }
+        out(QStringLiteral("%1x%2 picture, %3 lines").arg(picture.frame.width()).arg(picture.frame.height()).arg(picture.lineTexts.size()));
+        return 0;
+    }
+
     // Measured on a metafile device at 96 dpi, as a printed box is.
     vz::mf::WmfGenerator device;
     device.setResolution(96);
@@ -101,9 +117,10 @@ int runTextbox(const QStringList &argsIn)
 }
 
 Registration reg({QStringLiteral("textbox"),
-                  QStringLiteral("textbox lines W H FONT FIELDSIZE [--border] [--align left|center|right] TEXTFILE"),
+                  QStringLiteral("textbox lines|render W H FONT FIELDSIZE [--border] [--align left|center|right] TEXTFILE [OUT.wmf]"),
                   QStringLiteral("lay out a UTF-8 text file in a WxH text box (FONT at the toolbar's size FIELDSIZE, "
-                                 "96 dpi) and print each placed line: left, right, top, text (tab-separated)"),
+                                 "96 dpi); lines prints each placed line: left, right, top, text (tab-separated); "
+                                 "render writes the box as it prints, a placeable metafile"),
                   runTextbox, true});
 
 } // namespace
