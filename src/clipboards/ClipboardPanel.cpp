@@ -82,7 +82,7 @@ void ClipboardPanel::setPageNames(std::function<QString()> mainPage, std::functi
     m_lowerPage = std::move(lowerPage);
 }
 
-void ClipboardPanel::setPrintPage(std::function<bool()> showing, std::function<void(const Picture &)> place)
+void ClipboardPanel::setPrintPage(std::function<bool()> showing, std::function<void(const QList<Picture> &)> place)
 {
     m_printShowing = std::move(showing);
     m_placeOnPrint = std::move(place);
@@ -288,16 +288,19 @@ void ClipboardPanel::ClipBoardToPrint(int tag)
         return;
     const int number = tag + 1;
     const TToteBageImage &bag = toteBag(number);
+    QList<Picture> pictures;
     if (bag.HasRaster) {
         Picture raster;
         bag.RenderRasterTo(raster);
         if (!raster.isNull())
-            m_placeOnPrint(raster);
+            pictures.append(raster);
     }
     if (bag.HasPicture)
-        m_placeOnPrint(bag.PictureHolder);
+        pictures.append(bag.PictureHolder);
     if (number == kWindowsClip && copiedImageShown() && !imgWidowClip()->isEmpty())
-        m_placeOnPrint(imgWidowClip()->picture());
+        pictures.append(imgWidowClip()->picture());
+    if (!pictures.isEmpty())
+        m_placeOnPrint(pictures);
 }
 
 bool ClipboardPanel::eventFilter(QObject *watched, QEvent *event)

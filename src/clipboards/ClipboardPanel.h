@@ -34,9 +34,10 @@ public:
     void setPageNames(std::function<QString()> mainPage, std::function<QString()> lowerPage);
     // The preview window ClipBoardToEffects opens.
     void setPreviewWindow(TEnlargedView *view) { m_preview = view; }
-    // The print page: whether its window is showing, and how a picture is
-    // placed on it. Unset, clicks on the print-panel thumbnails do nothing.
-    void setPrintPage(std::function<bool()> showing, std::function<void(const Picture &)> place);
+    // The print page: whether its window is showing, and how a click's
+    // pictures are placed on it (all of them at once, in the clipboard's
+    // order). Unset, clicks on the print-panel thumbnails do nothing.
+    void setPrintPage(std::function<bool()> showing, std::function<void(const QList<Picture> &)> place);
 
     QLabel *lblClipboardName() const { return m_lblClipboardName; }
     QWidget *pnlClipColor() const { return m_pnlClipColor; }
@@ -106,7 +107,7 @@ private:
     std::function<QString()> m_mainPage;
     std::function<QString()> m_lowerPage;
     std::function<bool()> m_printShowing;
-    std::function<void(const Picture &)> m_placeOnPrint;
+    std::function<void(const QList<Picture> &)> m_placeOnPrint;
 };
 
 } // namespace vz

@@ -1,34 +1,170 @@
 #pragma once
 
+#include "imaging/Picture.h"
+#include "printpage/PageModel.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QKeyEvent;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QToolButton;
+class QUndoStack;
 
 namespace vz {
 
-// The print page window: a page of placed pictures and text boxes. It is
-// embedded in the main window's "VZPrint" page while that page is shown.
+class PrintPageHost;
+class Ruler;
+class TStretchHandle;
+class TfrmImageSize;
+class ImageSizeTarget;
+
+// The print page window: a page of placed pictures and text boxes, embedded
+// in the main window's "VZPrint" page while that page is shown. The page
+// model holds the content and the undo history; the window shows each
+// object as a control on `pnlPage` and turns the user's actions into the
+// model's commands.
 class TfrmPrint : public QWidget
 {
     Q_OBJECT
 public:
     explicit TfrmPrint(QWidget *parent = nullptr);
+    ~TfrmPrint() override;
 
-    // Places the window borderless inside `host`, filling it, and shows it.
+    void setHost(PrintPageHost *host) { m_host = host; }
+    // The size dialog the page fills and opens.
+    void setImageSizeDialog(TfrmImageSize *dialog);
+    ImageSizeTarget *sizeTarget() const;
+    // A fixed printer instead of the page's own (tests give a PDF printer).
+    void setPrinter(QPrinter *printer);
+    QPrinter *printer() const { return m_printer; }
+    // Bitmaps wider than this are reduced when placed: device pixels of the
+    // page's screen unless set; 0 reduces nothing.
+    void setScreenWidth(int width);
+
+    // Places the window borderless inside `host`, following its size, and
+    // shows it.
     void embedInto(QWidget *host);
     // Hides the window (it lives until the program ends).
     void closePage();
     bool isShowing() const { return isVisible(); }
 
     // Keys the main window passes on while the print page is shown.
-    virtual void FormKeyDown(QKeyEvent *event);
-    QList<int> keysReceived() const { return m_keys; }
+    void FormKeyDown(QKeyEvent *event);
+
+    // Commands.
+    void FormShow();
+    void RefreshPage();
+    // A clipboard thumbnail's pictures, placed as one step.
+    void placePictures(const QList<Picture> &pictures, PlaceSource source = PlaceSource::Clipboard);
+    void AddPicture(const Picture &picture) { placePictures({picture}); }
+    void ClearPage();
+    void DeleteImage();
+    void Copyer();
+    void Cut();
+    void tofront();
+    void PasteFromClipboard();
+    void OpenImage();
+    void SaveImage();
+    // Layout files come later: nothing is written yet, so this returns false.
+    bool SavePage();
+    void OpenPage();
+    void StatusBar1Click();
+    void ResiseClipBoardImage();
+    void ClearSelection();
+    // "Clear All Images": returns whether the page was cleared.
+    bool btnClearClick();
+    void undo();
+    void redo();
+    // Later parts: text boxes, printing, troubleshooting, layout files.
+    void btnTextBoxClick();
+    void btnPrintClick();
+    void showTroubleshooting();
+
+    // Selects an object (a click on a picture, or a text box).
+    void selectObject(PageObjectId id);
+    PageObjectId selectedObject() const { return m_selected; }
+
+    PageModel &model() { return *m_model; }
+    QUndoStack *undoStack() const;
+    TStretchHandle *stretchHandle() const { return m_handle; }
+    QWidget *pnlPage() const { return m_pnlPage; }
+    QWidget *workArea() const { return m_pnlWork; }
+    QMenu *popupMenu() const { return m_popup; }
+    Ruler *horizontalRuler() const { return m_rulerH; }
+    Ruler *verticalRuler() const { return m_rulerV; }
+    Ruler *horizontalHighlight() const { return m_highlightH; }
+    Ruler *verticalHighlight() const { return m_highlightV; }
+    // The status panel texts: 0 width, 1 height, 2 top, 3 left.
+    QString statusText(int panel) const;
+    // The control showing an object (null when none).
+    QWidget *control(PageObjectId id) const { return m_controls.value(id); }
+    // The text of a paste that is waiting for the user to draw its box.
+    QString pendingTextBoxText() const { return m_pendingText; }
+
+Q_SIGNALS:
+    // Each command announces itself ("Copyer", "DeleteImage", ...).
+    void commandRun(const QString &name);
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QList<int> m_keys;
+    class SizeTarget;
+
+    void buildWindow();
+    void buildPopup();
+    QWidget *buildButtonColumn(QWidget *parent);
+    void objectAdded(PageObjectId id);
+    void objectRemoved(PageObjectId id);
+    void objectChanged(PageObjectId id);
+    void restack();
+    // The readouts from a frame rectangle; `fromDrag` also sets the flag.
+    void measure(const QRect &frame);
+    void clearReadouts();
+    void frameBoundsChanged(QWidget *control, const QRect &after, bool arrow);
+    PageObjectId idOfControl(const QObject *control) const;
+    const PageObject *selected() const;
+    bool textBoxHasFocus() const;
+    bool handleDrop(QEvent *event);
+    void hideTextToolbar();
+    void command(const char *name) { Q_EMIT commandRun(QLatin1String(name)); }
+
+    PrintPageHost *m_host = nullptr;
+    TfrmImageSize *m_sizeDialog = nullptr;
+    std::unique_ptr<SizeTarget> m_sizeTarget;
+    std::unique_ptr<QPrinter> m_ownPrinter;
+    QPrinter *m_printer = nullptr;
+    bool m_screenWidthSet = false;
+    std::unique_ptr<PageModel> m_model;
+    QHash<PageObjectId, QWidget *> m_controls;
+    PageObjectId m_selected = kNoObject;
+    RectChange m_nextChange = RectChange::Drag;
+    QString m_pendingText;
+    QPointer<QWidget> m_embedHost;
+
+    QWidget *m_pnlCenter = nullptr;
+    QWidget *m_pnlTopRuler = nullptr;
+    QWidget *m_pnlLeftRuler = nullptr;
+    QWidget *m_pnlWork = nullptr;
+    QWidget *m_pnlPage = nullptr;
+    QWidget *m_textToolbar = nullptr;
+    QWidget *m_statusBar = nullptr;
+    QLabel *m_status[5] = {};
+    Ruler *m_rulerH = nullptr;
+    Ruler *m_rulerV = nullptr;
+    Ruler *m_highlightH = nullptr;
+    Ruler *m_highlightV = nullptr;
+    TStretchHandle *m_handle = nullptr;
+    QMenu *m_popup = nullptr;
 };
 
 } // namespace vz

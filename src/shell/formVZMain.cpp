@@ -23,12 +23,17 @@
 #include "lettering/MixMatchPage.h"
 #include "lettering/WordRenderer.h"
 #include "platform/SystemClipboard.h"
+#include "imaging/formImageSize.h"
+#include "printpage/PictureDrop.h"
 #include "printpage/formPrint.h"
+#include "shell/ShellPrintHost.h"
 #include "shell/Startup.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMimeData>
@@ -105,7 +110,7 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     auto *toolbar = colouredPanel(this, "dfsToolBar1", palette::toolbar);
     layout->addWidget(toolbar, Align::Top, QRect(0, 0, 0, 53));
     auto *bottom = colouredPanel(this, "pnlClipboardandPreview", palette::mainBlue);
-    layout->addWidget(bottom, Align::Bottom, QRect(0, 0, 0, 121));
+    layout->addWidget(bottom, Align::Bottom, QRect(0, 0, 0, kStripDesignHeight));
     auto *column = colouredPanel(this, "Panel2", palette::sidePanel);
     column->setMinimumHeight(210);
     layout->addWidget(column, Align::Left, QRect(0, 0, 65, 0));
@@ -146,9 +151,20 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_clipPanel->setPageNames([this] { return mainPageName(); }, [this] { return lowerPageName(); });
     connect(m_clipPanel, &ClipboardPanel::expandRequested, this, [this] { m_pnlHideClipart->setExpanded(true); });
     m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, this);
-    m_print = new TfrmPrint(nullptr);
     m_enlargedView = new TEnlargedView(m_clipPanel, this);
     m_clipPanel->setPreviewWindow(m_enlargedView);
+    m_printHost = new ShellPrintHost(*this);
+    m_print = new TfrmPrint(nullptr);
+    m_print->setHost(m_printHost);
+    m_clipPanel->setPrintPage([this] { return m_print->isShowing(); },
+                              [this](const QList<Picture> &pictures) { m_print->placePictures(pictures); });
+    // The size dialog is the last of the windows made at start.
+    m_imageSize = new TfrmImageSize(this);
+    m_print->setImageSizeDialog(m_imageSize);
+    m_printHover = new QTimer(this);
+    m_printHover->setSingleShot(true);
+    m_printHover->setInterval(500);
+    connect(m_printHover, &QTimer::timeout, this, [this] { m_printHost->showPrintPage(); });
     m_alphabetPage->sendToClipboard = [this] {
         TempFile file;
         m_alphabetPage->renderWord(file.path());
@@ -203,6 +219,7 @@ TfrmVZMain::~TfrmVZMain()
 {
     qApp->removeEventFilter(this);
     delete m_print;
+    delete m_printHost;
     delete m_characters;
 }
 
@@ -273,6 +290,10 @@ void TfrmVZMain::buildPageColumn(QWidget *column)
         btn->setGeometry(15, y, 35, 35);
         m_pageGroup->addButton(btn);
         connect(btn, &QToolButton::clicked, this, b.slot);
+        if (qstrcmp(b.name, "btnPrintPreview") == 0) {
+            m_btnPrintPreview = btn;
+            btn->setAcceptDrops(true);
+        }
         if (qstrcmp(b.name, "btnTypeStyler") == 0)
             btn->hide(); // the text effects page cannot be reached
         else
@@ -472,7 +493,12 @@ void TfrmVZMain::pnlhideTipCanResize(bool expanded) { m_btnTipsHide->setChecked(
 // themselves and return.
 void TfrmVZMain::btnOpenClick() { Q_EMIT commandRun(QStringLiteral("btnOpen")); }
 void TfrmVZMain::btnSaveClick() { Q_EMIT commandRun(QStringLiteral("btnSave")); }
-void TfrmVZMain::btncopyClick() { Q_EMIT commandRun(QStringLiteral("btncopy")); }
+void TfrmVZMain::btncopyClick()
+{
+    if (mainPageName() == QLatin1String("VZPrint"))
+        m_print->Copyer();
+    Q_EMIT commandRun(QStringLiteral("btncopy"));
+}
 void TfrmVZMain::ClearCurrentClipboard()
 {
     m_clipPanel->ClearCurrentClipboard();
@@ -525,8 +551,51 @@ void TfrmVZMain::FormKeyDown(QKeyEvent *e)
     }
 }
 
+bool TfrmVZMain::printButtonDragEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto *e = static_cast<QDragMoveEvent *>(event);
+        if (!canAcceptPictures(e->mimeData())) {
+            e->ignore();
+            return true;
+        }
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+        if (event->type() == QEvent::DragEnter && !m_print->isShowing())
+            m_printHover->start();
+        return true;
+    }
+    case QEvent::DragLeave:
+        m_printHover->stop();
+        return true;
+    case QEvent::Drop: {
+        m_printHover->stop();
+        auto *e = static_cast<QDropEvent *>(event);
+        if (!canAcceptPictures(e->mimeData())) {
+            e->ignore();
+            return true;
+        }
+        e->setDropAction(Qt::CopyAction);
+        e->accept();
+        const DroppedPictures dropped = picturesFromMimeData(e->mimeData());
+        m_printHost->showPrintPage();
+        if (!dropped.pictures.isEmpty())
+            m_print->placePictures(dropped.pictures, PlaceSource::Drop);
+        if (!dropped.errors.isEmpty())
+            dialogs::error(dropErrorMessage(dropped.errors), this);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 bool TfrmVZMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_btnPrintPreview && printButtonDragEvent(event))
+        return true;
     switch (event->type()) {
     case QEvent::KeyPress: {
         // See each key once, before the focused control, and never consume it.

@@ -12,6 +12,9 @@ class QToolButton;
 
 namespace vz {
 
+// The clipboard strip's height at 96 dots per inch.
+inline constexpr int kStripDesignHeight = 121;
+
 class AlphabetPage;
 class MixMatchPage;
 class ClipartPage;
@@ -19,7 +22,9 @@ class ClipboardPanel;
 class EnhancementsPage;
 class CollapsiblePanel;
 class TfrmPrint;
+class TfrmImageSize;
 class TEnlargedView;
+class ShellPrintHost;
 class CharacterMap;
 
 // The main window: toolbar, page column, the two page stacks, the collapsible
@@ -45,6 +50,7 @@ public:
     MixMatchPage *mixMatchPage() const { return m_mixPage; }
     ClipboardPanel *clipboardPanel() const { return m_clipPanel; }
     TEnlargedView *enlargedView() const { return m_enlargedView; }
+    TfrmImageSize *imageSizeDialog() const { return m_imageSize; }
 
     // The key map; never consumes the key.
     void FormKeyDown(QKeyEvent *event);
@@ -93,6 +99,8 @@ private:
     void pnlhideTipCanResize(bool expanded);
     void applicationStateChanged(Qt::ApplicationState state);
     void checkSystemClipboard();
+    // A drag held over "View Print Page" opens the page; a drop there places.
+    bool printButtonDragEvent(QEvent *event);
 
     AppState m_state;
     CharacterMap *m_characters;
@@ -117,6 +125,10 @@ private:
     EnhancementsPage *m_enhancements = nullptr;
     TfrmPrint *m_print = nullptr;
     TEnlargedView *m_enlargedView = nullptr;
+    TfrmImageSize *m_imageSize = nullptr;
+    ShellPrintHost *m_printHost = nullptr;
+    QToolButton *m_btnPrintPreview = nullptr;
+    QTimer *m_printHover = nullptr;
 };
 
 // The magnifying-glass cursor set on controls whose click opens a preview.

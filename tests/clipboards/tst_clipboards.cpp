@@ -46,6 +46,7 @@ struct PanelFixture
     QString lowerPage = QStringLiteral("Alpha");
     bool printShowing = false;
     QList<Picture> placed;
+    int placeCalls = 0; // one call per click
 
     PanelFixture()
     {
@@ -54,7 +55,10 @@ struct PanelFixture
         panelHost.show();
         printHost.show();
         panel.setPageNames([this] { return mainPage; }, [this] { return lowerPage; });
-        panel.setPrintPage([this] { return printShowing; }, [this](const Picture &p) { placed.append(p); });
+        panel.setPrintPage([this] { return printShowing; }, [this](const QList<Picture> &p) {
+            placed.append(p);
+            ++placeCalls;
+        });
     }
     void showPage(const char *main, const char *lower)
     {
@@ -213,6 +217,7 @@ void TestClipboards::metafileThenJpegOnClipart()
     f.printShowing = true;
     f.panel.refreshThumbnails();
     QTest::mouseClick(f.panel.thumbnail(kClipartClip), Qt::LeftButton);
+    QCOMPARE(f.placeCalls, 1); // both in one step
     QCOMPARE(f.placed.size(), 2);
     QCOMPARE(f.placed.at(0).kind(), Picture::Kind::Bitmap);
     QCOMPARE(f.placed.at(0).size(), QSize(60, 30));
@@ -351,6 +356,7 @@ void TestClipboards::printThumbnailsRefresh()
     // Places the raster, then the copied picture.
     f.printShowing = true;
     f.panel.ClipBoardToPrint(3);
+    QCOMPARE(f.placeCalls, 1);
     QCOMPARE(f.placed.size(), 2);
     QCOMPARE(f.placed.at(0).size(), QSize(1200, 30));
     QCOMPARE(f.placed.at(1).size(), QSize(7, 3));
