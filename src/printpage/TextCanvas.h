@@ -93,6 +93,7 @@ public:
         ++m_widthCalls;
         return int(text.size()) * m_charWidth;
     }
+    double estimateWidth(QStringView text) const override { return double(text.size()) * m_charWidth; }
     void drawText(int x, int top, QStringView text) override { m_drawn.append({x, top, text.toString()}); }
     void outlinePolygon(const QPolygon &polygon) override { m_outlines.append(polygon); }
 
