@@ -2,6 +2,7 @@
 
 #include "printpage/TTextBox.h"
 
+#include <QTextCursor>
 #include <QTextDocument>
 
 namespace vz {
@@ -68,8 +69,10 @@ void TextBoxTextCommand::setText(const QString &text)
     if (!box)
         return;
     // The first redo finds the text already typed: the caret stays.
-    if (box->text() != text)
+    if (box->text() != text) {
         box->setBoxText(text);
+        box->moveCursor(QTextCursor::End);
+    }
     box->document()->clearUndoRedoStacks();
 }
 
