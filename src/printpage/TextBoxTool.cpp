@@ -366,11 +366,10 @@ bool TextBoxTool::eventFilter(QObject *watched, QEvent *event)
     if (pageMouseEvent(watched, event))
         return true;
     if (event->type() == QEvent::MouseButtonPress) {
-        // A press inside a box selects it; the press goes on to the box
-        // (caret, selection).
+        // Every press inside a box selects it and loads the toolbar; the
+        // press goes on to the box (caret, selection).
         auto *box = qobject_cast<TTextBox *>(watched->parent());
-        const PageObjectId id = box ? m_page.model().idOf(box) : kNoObject;
-        if (id != kNoObject && (id != m_page.selectedObject() || !m_page.stretchHandle()->isAttached()))
+        if (box && m_page.model().idOf(box) != kNoObject)
             pnlPageDblClick(box);
     }
     return QObject::eventFilter(watched, event);

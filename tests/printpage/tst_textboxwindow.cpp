@@ -28,15 +28,21 @@
 #include <QTextLayout>
 #include <QUndoStack>
 
+#include <algorithm>
+#include <optional>
+
 using namespace vz;
 using namespace pptest;
 
 namespace {
 
-void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons = Qt::LeftButton)
+// `global`: where the pointer is on the screen (a widget that moves under
+// it would otherwise count its own move twice).
+void sendMouse(QWidget *w, QEvent::Type type, QPoint pos, Qt::MouseButtons buttons = Qt::LeftButton,
+               std::optional<QPoint> global = std::nullopt)
 {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent e(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button,
+    QMouseEvent e(type, QPointF(pos), QPointF(global.value_or(w->mapToGlobal(pos))), button,
                   type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : buttons, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
@@ -88,6 +94,9 @@ class TestTextBoxWindow : public QObject
 {
     Q_OBJECT
 private slots:
+    void toolbarLooks();
+    void popupItems();
+    void frameMovesBox();
     void drawing_data();
     void drawing();
     void placingFromToolbar();
@@ -630,6 +639,118 @@ void TestTextBoxWindow::renderTextBoxes()
     for (PageObjectId id : ids)
         f.model().removeObject(id);
     QCOMPARE(int(f.model().pictures().size()), pictures);
+}
+
+void TestTextBoxWindow::toolbarLooks()
+{
+    PageFixture f;
+    TextToolbar *bar = toolbarOf(f.page);
+    QVERIFY(!bar->isVisible());
+    QCOMPARE(bar->windowTitle(), QStringLiteral("Text Box Buttons (The gray background will not print.)"));
+    QCOMPARE(bar->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    // Left to right, with their hints.
+    const QList<QPair<QString, QString>> controls = {
+        {"tbNew", "New Text Box (Ctrl + B)"}, {"tbFont", "Font Options (Ctrl + F)"},
+        {"tbBold", "Bold"}, {"tbUnderline", "Underline"}, {"tbItalic", "Italics"},
+        {"cbFontName", "Font Names"}, {"seFontSize", "Font Size"}, {"tbBorder", "Border on/off"},
+        {"tbAlignLeft", "Align Left (Ctrl + L)"}, {"tbAlignCenter", "Align Center (Ctrl + J)"},
+        {"tbAlignRight", "Align Right (Ctrl + R)"}, {"tbClose", "Close Tool bar"},
+    };
+    bar->adjustSize();
+    int lastX = -1;
+    for (const auto &c : controls) {
+        auto *w = bar->findChild<QWidget *>(c.first);
+        QVERIFY2(w, qPrintable(c.first));
+        QCOMPARE(w->toolTip(), c.second);
+        QVERIFY2(w->x() > lastX, qPrintable(c.first));
+        lastX = w->x();
+        if (qobject_cast<QAbstractButton *>(w))
+            QCOMPARE(w->size(), QSize(23, 22));
+    }
+    // Separators before the name box, the size field, Border and the alignments.
+    QList<int> separators;
+    for (QFrame *line : bar->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
+        if (line->frameShape() == QFrame::VLine)
+            separators << line->x();
+    std::sort(separators.begin(), separators.end());
+    QCOMPARE(separators.size(), 4);
+    const char *after[4] = {"cbFontName", "seFontSize", "tbBorder", "tbAlignLeft"};
+    const char *before[4] = {"tbItalic", "cbFontName", "seFontSize", "tbBorder"};
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(separators[i] > bar->findChild<QWidget *>(before[i])->x());
+        QVERIFY(separators[i] < bar->findChild<QWidget *>(after[i])->x());
+    }
+    auto *name = bar->findChild<QFontComboBox *>("cbFontName");
+    QVERIFY(name->isEditable());
+    QCOMPARE(name->width(), 156);
+    QCOMPARE(name->currentText(), QStringLiteral("Arial"));
+    auto *size = bar->findChild<QSpinBox *>("seFontSize");
+    QCOMPARE(size->minimum(), 6);
+    QCOMPARE(size->maximum(), 200);
+    QCOMPARE(size->value(), 15);
+    // Align Left down; Border, Bold, Italics, Underline up.
+    QVERIFY(tb(f.page, "tbAlignLeft")->isChecked());
+    QVERIFY(!tb(f.page, "tbAlignCenter")->isChecked() && !tb(f.page, "tbAlignRight")->isChecked());
+    for (const char *n : {"tbBorder", "tbBold", "tbItalic", "tbUnderline"})
+        QVERIFY2(tb(f.page, n)->isCheckable() && !tb(f.page, n)->isChecked(), n);
+    // Exactly one alignment down.
+    QTest::mouseClick(tb(f.page, "tbAlignRight"), Qt::LeftButton);
+    QVERIFY(!tb(f.page, "tbAlignLeft")->isChecked());
+    QCOMPARE(bar->alignment(), 1);
+}
+
+void TestTextBoxWindow::popupItems()
+{
+    BoxFixture f;
+    TTextBox *box = f.newBox(QRect(10, 10, 200, 80));
+    QCOMPARE(box->contextMenuPolicy(), Qt::DefaultContextMenu);
+    auto action = [&](const char *caption) -> QAction * {
+        for (QAction *a : f.page.popupMenu()->actions())
+            if (a->text() == QLatin1String(caption))
+                return a;
+        return nullptr;
+    };
+    QVERIFY(action("Edit Text Box") && action("Font Options (Ctrl + F)") && action("New Text Box (Ctrl + B)"));
+    f.page.pnlPage()->setFocus();
+    QTRY_VERIFY(!box->hasFocus());
+    action("Edit Text Box")->trigger();
+    QTRY_VERIFY(box->hasFocus());
+    DialogResponder responder;
+    responder.queueFont(QFont(QStringLiteral("Liberation Mono"), 20));
+    action("Font Options (Ctrl + F)")->trigger();
+    QCOMPARE(box->data().fontName, QStringLiteral("Liberation Mono"));
+    QCOMPARE(box->data().fontSize, 8);
+    // With a picture selected they do nothing.
+    const PageObjectId pic = f.place(bitmap(100, 50));
+    QCOMPARE(f.page.selectedObject(), pic);
+    action("Font Options (Ctrl + F)")->trigger();
+    QCOMPARE(responder.requests().size(), 1);
+    action("New Text Box (Ctrl + B)")->trigger();
+    QVERIFY(f.page.textTool()->drawingMode());
+}
+
+void TestTextBoxWindow::frameMovesBox()
+{
+    BoxFixture f;
+    TTextBox *box = f.newBox(QRect(40, 40, 200, 80), QStringLiteral("move me"));
+    TStretchHandle *frame = f.page.stretchHandle();
+    QCOMPARE(frame->attached(), box);
+    setPageChanged(false);
+    // Drag the frame's left border 30 right and 20 down.
+    const QPoint grab(1, frame->height() / 2 + 10);
+    QCOMPARE(frame->gripAt(grab), TStretchHandle::Grip::Body);
+    const QPoint start = frame->mapToGlobal(grab);
+    const QPoint end = start + QPoint(30, 20);
+    sendMouse(frame, QEvent::MouseButtonPress, grab, Qt::LeftButton, start);
+    sendMouse(frame, QEvent::MouseMove, frame->mapFromGlobal(end), Qt::LeftButton, end);
+    sendMouse(frame, QEvent::MouseButtonRelease, frame->mapFromGlobal(end), Qt::LeftButton, end);
+    QCOMPARE(box->geometry(), QRect(70, 60, 200, 80));
+    QVERIFY(pageChanged());
+    QVERIFY(frame->hasFocus()); // a press on the border takes the focus: Delete deletes
+    f.page.undo();
+    QCOMPARE(box->geometry(), QRect(40, 40, 200, 80));
+    f.page.redo();
+    QCOMPARE(box->geometry(), QRect(70, 60, 200, 80));
 }
 
 QTEST_MAIN(TestTextBoxWindow)
