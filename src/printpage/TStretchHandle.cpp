@@ -200,6 +200,7 @@ void TStretchHandle::dragTo(const QPoint &globalPos)
 void TStretchHandle::finishDrag()
 {
     m_dragging = false;
+    update(); // the band's dashed line becomes the frame again
     if (!m_control)
         return;
     const QRect before = m_control->geometry();

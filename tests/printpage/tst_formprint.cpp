@@ -101,6 +101,7 @@ private Q_SLOTS:
     void saveImage_data();
     void saveImage();
     void statusBarWithoutSelection();
+    void openImage();
     void undoAfterResizeIsExact();
     void embeddedFollowsHost();
     void showAndClose();
@@ -205,11 +206,18 @@ void TestFormPrint::pressesSelectAndClear()
     QTest::mousePress(f.page.control(a), Qt::RightButton, {}, QPoint(5, 5));
     QCOMPARE(f.page.selectedObject(), a);
     QTest::mouseRelease(f.page.control(a), Qt::RightButton, {}, QPoint(5, 5));
+    // The popup comes up over the frame as over the page.
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), f.page.stretchHandle()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(f.page.stretchHandle(), &menuEvent);
+    QTRY_VERIFY(f.page.popupMenu()->isVisible());
+    f.page.popupMenu()->hide();
     // A right press on the empty page keeps it; another button clears it.
     QTest::mousePress(f.page.pnlPage(), Qt::RightButton, {}, QPoint(150, 5));
     QCOMPARE(f.page.selectedObject(), a);
+    setPageChanged(false);
     QTest::mousePress(f.page.pnlPage(), Qt::LeftButton, {}, QPoint(150, 5));
     QCOMPARE(f.page.selectedObject(), kNoObject);
+    QVERIFY(!pageChanged()); // emptying the readouts changes nothing
     QVERIFY(!f.page.stretchHandle()->isVisible());
     QCOMPARE(f.page.stretchHandle()->size(), QSize(24, 24));
     QVERIFY(!f.page.horizontalHighlight()->isVisible());
@@ -491,6 +499,11 @@ void TestFormPrint::saveImage_data()
     QTest::newRow("bitmap, bare name") << bitmap(20, 10) << "Bitmap (*.bmp)" << "out" << "out.bmp";
     QTest::newRow("metafile, bare name") << metafile(40, 20) << "Metafile (*.wmf)" << "art" << "art.wmf";
     QTest::newRow("extension kept") << bitmap(20, 10) << "Bitmap (*.bmp)" << "pic.dat" << "pic.dat";
+    QByteArray jpeg;
+    QBuffer buf(&jpeg);
+    buf.open(QIODevice::WriteOnly);
+    bitmap(24, 16).image().save(&buf, "JPG");
+    QTest::newRow("JPEG keeps its bytes") << Picture::fromBytes(jpeg, Picture::Kind::Jpeg) << "JPEG (*.jpg)" << "photo" << "photo.jpg";
 }
 
 void TestFormPrint::saveImage()
@@ -510,6 +523,8 @@ void TestFormPrint::saveImage()
     QVERIFY(QFileInfo::exists(box.path(written)));
     const Picture back = Picture::fromFile(box.path(written), picture.kind());
     QCOMPARE(back.size(), picture.size());
+    if (picture.kind() == Picture::Kind::Jpeg)
+        QCOMPARE(back.sourceBytes(), picture.sourceBytes());
     // Nothing selected: no dialog.
     f.page.ClearSelection();
     f.page.SaveImage();
@@ -523,6 +538,29 @@ void TestFormPrint::statusBarWithoutSelection()
     QTest::mouseClick(f.page.findChild<QWidget *>("StatusBar1"), Qt::LeftButton);
     QCOMPARE(responder.messages(), QStringList{"Please select and image to size."});
     QVERIFY(!pageChanged());
+}
+
+void TestFormPrint::openImage()
+{
+    vztest::Sandbox box;
+    PageFixture f;
+    QImage img(50, 40, QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    const QString png = box.path(QStringLiteral("see-through.PNG"));
+    QVERIFY(img.save(png, "PNG"));
+    DialogResponder responder;
+    f.page.OpenImage(); // cancelled: nothing
+    QVERIFY(f.model().isEmpty());
+    QVERIFY(!f.host.log.contains(QStringLiteral("showPrintPage")));
+    responder.queueFileName(png);
+    f.page.OpenImage();
+    QCOMPARE(f.host.log.count(QStringLiteral("showPrintPage")), 1);
+    QCOMPARE(f.model().pictures().size(), 1);
+    // A PNG is placed as a bitmap on white.
+    const Picture placed = f.model().object(f.model().pictures().first())->picture;
+    QCOMPARE(placed.kind(), Picture::Kind::Bitmap);
+    QCOMPARE(placed.image().pixelColor(10, 10), QColor(Qt::white));
+    QVERIFY(responder.requests().at(0).filter.contains(QStringLiteral("*.ico")));
 }
 
 void TestFormPrint::undoAfterResizeIsExact()
