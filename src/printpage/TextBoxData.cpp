@@ -97,6 +97,25 @@ QFont TextBoxData::font() const
     return f;
 }
 
+QString toCrLfLines(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            out += QStringLiteral("\r\n");
+        } else if (c == u'\n' || c == QChar(0x2029) || c == QChar(0x2028)) {
+            out += QStringLiteral("\r\n");
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 int sizeFieldFromFontSize(int fontSize)
 {
     return roundHalfEven(fontSize * 2.5);

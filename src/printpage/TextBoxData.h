@@ -73,6 +73,11 @@ struct TextBoxData
 constexpr int kMinFontPoints = 1;
 constexpr int kMaxFontPoints = 1000;
 
+// Text whose lines end in LF, CR LF or a lone CR, with every line end made
+// CR LF (what the box's text holds). Qt's paragraph and line separators
+// (U+2029, U+2028) count as line ends too.
+QString toCrLfLines(const QString &text);
+
 // The toolbar's size field shows the font size × 2.5; a field value sets the
 // font size to value / 2.5 (both rounded half to even).
 int sizeFieldFromFontSize(int fontSize);

@@ -31,6 +31,13 @@ TextBoxPicture renderTextBoxPicture(const TextBoxData &box, int dpi)
     generator.setSize(result.frame.size());
     generator.setResolution(dpi);
     QPainter painter(&generator);
+    // An invisible rectangle over the whole frame: readers that size a
+    // metafile by what it draws (libwmf) then see its extent even when the
+    // box is empty.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(Qt::transparent));
+    painter.drawRect(QRect(QPoint(0, 0), result.frame.size()));
+    painter.setBrush(Qt::NoBrush);
     painter.setFont(box.font());
     PainterTextCanvas canvas(&painter);
     canvas.setTextColor(box.textColor());
@@ -42,8 +49,11 @@ TextBoxPicture renderTextBoxPicture(const TextBoxData &box, int dpi)
     lines.SetAlignment(box.alignment);
     lines.SetText(box.text);
     lines.Draw(true, box.borderFlag);
+    for (const TPolyTextLine &line : lines.lines())
+        result.lineTexts << line.text();
     painter.end();
     result.wmf = generator.data();
+    result.picture = Picture::fromBytes(result.wmf, Picture::Kind::Metafile);
     return result;
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "imaging/Picture.h"
 #include "printpage/TextBoxData.h"
 
 #include <QByteArray>
 #include <QRect>
+#include <QStringList>
 
 namespace vz {
 
@@ -12,8 +14,10 @@ namespace vz {
 struct TextBoxPicture
 {
     QByteArray wmf;
-    QRect frame; // page pixels
+    Picture picture; // the same metafile, ready for the page
+    QRect frame;     // page pixels
     int tag = 0;
+    QStringList lineTexts; // the text of each placed line, in layout order
 };
 
 // The frame of a box's picture: 10 pixels wider and higher than the box,

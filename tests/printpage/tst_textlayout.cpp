@@ -137,6 +137,8 @@ private slots:
     void sizeConvention();
     void colourValues();
     void fontOfABox();
+    void lineEndsBecomeCrLf_data();
+    void lineEndsBecomeCrLf();
 };
 
 void TestTextLayout::rowsOfABox()
@@ -428,7 +430,7 @@ void TestTextLayout::tails()
 void TestTextLayout::badInput()
 {
     FixedTextCanvas canvas;
-    for (const QPolygon &p : {QPolygon(), QPolygon({{0, 0}}), QPolygon({{0, 0}, {100, 100}})}) {
+    for (const QPolygon &p : {QPolygon(), QPolygon({QPoint(0, 0)}), QPolygon({QPoint(0, 0), QPoint(100, 100)})}) {
         TPolyTextLines layout(&canvas, p);
         layout.SetText(QStringLiteral("some text"));
         QVERIFY(layout.lines().empty());
@@ -579,6 +581,25 @@ void TestTextLayout::fontOfABox()
     QCOMPARE(box.font().pointSize(), 1);
     box.fontSize = 5000;
     QCOMPARE(box.font().pointSize(), 1000);
+}
+
+void TestTextLayout::lineEndsBecomeCrLf_data()
+{
+    QTest::addColumn<QString>("in");
+    QTest::addColumn<QString>("out");
+    QTest::newRow("LF") << "a\nb" << "a\r\nb";
+    QTest::newRow("CR LF kept") << "a\r\nb" << "a\r\nb";
+    QTest::newRow("lone CR") << "a\rb\r" << "a\r\nb\r\n";
+    QTest::newRow("LF CR is two ends") << "a\n\rb" << "a\r\n\r\nb";
+    QTest::newRow("paragraph separator") << QString("a") + QChar(0x2029) + "b" << "a\r\nb";
+    QTest::newRow("none") << "abc" << "abc";
+}
+
+void TestTextLayout::lineEndsBecomeCrLf()
+{
+    QFETCH(QString, in);
+    QFETCH(QString, out);
+    QCOMPARE(toCrLfLines(in), out);
 }
 
 QTEST_MAIN(TestTextLayout)
