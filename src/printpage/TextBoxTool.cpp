@@ -353,8 +353,7 @@ QList<PageObjectId> TextBoxTool::RenderTextBoxes(int dpi)
     QList<PageObjectId> ids;
     for (const TextBoxData &d : boxes) {
         const TextBoxPicture rendered = renderTextBoxPicture(d, dpi);
-        const Picture picture = Picture::fromBytes(rendered.wmf, Picture::Kind::Metafile);
-        const PageObjectId id = model.appendPictureAt(picture, rendered.frame, rendered.tag);
+        const PageObjectId id = model.appendPictureAt(rendered.picture, rendered.frame, rendered.tag);
         if (id != kNoObject)
             ids.append(id);
     }
