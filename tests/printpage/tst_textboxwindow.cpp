@@ -581,6 +581,18 @@ void TestTextBoxWindow::pageBranches()
     const double k = double(f.page.pnlPage()->width()) / width;
     QCOMPARE(box->geometry().left(), qRound(before.left() * k));
     QCOMPARE(box->geometry().width(), qRound(before.width() * k));
+    // Bring to front: the box stands above a later box, the list order stays.
+    TTextBox *later = f.newBox(QRect(60, 60, 200, 80), QStringLiteral("later"));
+    const QList<QObject *> &kids = f.page.pnlPage()->children();
+    QVERIFY(kids.indexOf(box) < kids.indexOf(later));
+    f.page.selectObject(f.idOf(box));
+    f.page.tofront();
+    QVERIFY(f.page.pnlPage()->children().indexOf(box) > f.page.pnlPage()->children().indexOf(later));
+    QCOMPARE(f.page.textBoxList(), (QList<TTextBox *>{box, later}));
+    f.page.undo();
+    QVERIFY(f.page.pnlPage()->children().indexOf(box) < f.page.pnlPage()->children().indexOf(later));
+    f.page.undo(); // the later box goes again
+    QCOMPARE(f.page.textBoxList(), (QList<TTextBox *>{box}));
     // Cut: the text on the clipboard, the box off the page; undo brings it back.
     QGuiApplication::clipboard()->clear();
     f.page.selectObject(f.idOf(box));
