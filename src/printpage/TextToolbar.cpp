@@ -120,10 +120,10 @@ QToolButton *TextToolbar::button(const char *name, const char *hint, const QStri
     b->setCheckable(toggle);
     b->setFixedSize(kButtonWidth, kButtonHeight);
     b->setFocusPolicy(Qt::NoFocus);
-    b->setAutoFillBackground(true);
-    QPalette p = b->palette();
-    p.setColor(QPalette::Button, palette::sidePanel);
-    b->setPalette(p);
+    // Styles draw tool buttons in their own colours; a style sheet keeps ours.
+    b->setStyleSheet(QStringLiteral("QToolButton { background: %1; border: 1px solid %2; }"
+                                    "QToolButton:checked, QToolButton:pressed { background: %2; }")
+                         .arg(palette::sidePanel.name(), palette::sidePanel.darker(140).name()));
     layout()->addWidget(b);
     return b;
 }
