@@ -122,7 +122,10 @@ TextBoxTool::TextBoxTool(TfrmPrint &page)
     });
 }
 
-TextBoxTool::~TextBoxTool() = default;
+TextBoxTool::~TextBoxTool()
+{
+    delete m_overlay;
+}
 
 TTextBox *TextBoxTool::selectedBox() const
 {

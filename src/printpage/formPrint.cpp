@@ -144,6 +144,9 @@ TfrmPrint::~TfrmPrint()
     if (m_embedHost)
         m_embedHost->removeEventFilter(this);
     m_handle->Detach();
+    // The text-box tool goes first, with a box being drawn and its overlay.
+    delete m_text;
+    m_text = nullptr;
     disconnect(m_model.get(), nullptr, this, nullptr);
     // Text boxes' controls belong to their boxes, not to the page.
     for (QWidget *w : m_pnlPage->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))

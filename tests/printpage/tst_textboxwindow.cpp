@@ -101,12 +101,14 @@ private slots:
     void drawing();
     void placingFromToolbar();
     void startReplacesPending();
+    void pageGoesWhileDrawing();
     void pastePresetsText();
     void reselectionLoadsToolbar_data();
     void reselectionLoadsToolbar();
     void toolbarActions_data();
     void toolbarActions();
     void actionsNeedABox();
+    void uninstalledFontName();
     void fontDialog();
     void fontDialogCancelAndUnchanged();
     void hidePoints_data();
@@ -224,6 +226,24 @@ void TestTextBoxWindow::startReplacesPending()
     QCOMPARE(f.page.textBoxList().first()->text(), QStringLiteral("second"));
     QVERIFY(pageChanged()); // a box made from a paste marks the page
     QVERIFY(f.page.pendingTextBoxText().isEmpty());
+}
+
+void TestTextBoxWindow::pageGoesWhileDrawing()
+{
+    QPointer<QWidget> overlay;
+    QPointer<TTextBox> box;
+    {
+        BoxFixture f;
+        box = f.newBox(QRect(10, 10, 100, 50), QStringLiteral("typed"));
+        box->setFocus();
+        f.page.StartTextBox(QStringLiteral("waiting"));
+        sendMouse(f.page.pnlPage(), QEvent::MouseButtonPress, QPoint(200, 200));
+        sendMouse(f.page.pnlPage(), QEvent::MouseMove, QPoint(260, 240));
+        overlay = f.page.pnlPage()->findChild<QWidget *>("TextBoxOverlay");
+        QVERIFY(overlay);
+    }
+    QVERIFY(!overlay);
+    QVERIFY(!box);
 }
 
 void TestTextBoxWindow::pastePresetsText()
@@ -384,6 +404,27 @@ void TestTextBoxWindow::actionsNeedABox()
     // With no box the toggles keep their state.
     QVERIFY(toolbarOf(f.page)->bold());
     QVERIFY(toolbarOf(f.page)->border());
+}
+
+void TestTextBoxWindow::uninstalledFontName()
+{
+    BoxFixture f;
+    TTextBox *box = f.newBox(QRect(10, 10, 200, 80), QStringLiteral("still drawn"));
+    auto *combo = toolbarOf(f.page)->findChild<QFontComboBox *>("cbFontName");
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("No Such Face 123"));
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    QCOMPARE(combo->currentText(), QStringLiteral("No Such Face 123"));
+    QCOMPARE(box->data().fontName, QStringLiteral("No Such Face 123"));
+    // Drawn with the substitute: the box measures, the picture has its lines.
+    QVERIFY(QFontMetrics(box->font()).horizontalAdvance(QStringLiteral("still")) > 0);
+    const QList<PageObjectId> ids = f.page.RenderTextBoxes(96);
+    QCOMPARE(ids.size(), 1);
+    QVERIFY(!f.model().object(ids.first())->picture.isNull());
+    // Reselection shows the name as the box has it.
+    f.page.ClearSelection();
+    f.pressIn(box);
+    QCOMPARE(toolbarOf(f.page)->fontName(), QStringLiteral("No Such Face 123"));
 }
 
 void TestTextBoxWindow::fontDialog()
