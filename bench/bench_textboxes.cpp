@@ -3,7 +3,11 @@
 // iteration lays out words not measured before, and checks that every word
 // was placed.
 
+#include "metafile/WmfGenerator.h"
+#include "printpage/TPolyTextLines.h"
 #include "printpage/TextBoxRender.h"
+
+#include <QPainter>
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -61,6 +65,35 @@ void BM_RenderTextBoxPage(benchmark::State &state)
     state.SetLabel("10 boxes of 500 words, 700 x 600, Arial size field 25");
 }
 BENCHMARK(BM_RenderTextBoxPage)->Unit(benchmark::kMillisecond);
+
+// Rows and spans of a box a million pixels each way: 66,666 rows whose spans
+// come from four edge crossings each, every row holding a line of its own.
+void BM_LayoutHugeBox(benchmark::State &state)
+{
+    QRandomGenerator rng(7);
+    vz::TextBoxData box;
+    box.fontSize = vz::fontSizeFromSizeField(25);
+    vz::mf::WmfGenerator device;
+    QPainter painter(&device);
+    painter.setFont(box.font());
+    vz::PainterTextCanvas canvas(&painter);
+    vz::TPolyTextLines layout(&canvas, QPolygon({QPoint(0, 0), QPoint(1000000, 0), QPoint(1000000, 1000000), QPoint(0, 1000000)}));
+    size_t lines = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QString text;
+        for (int row = 0; row < 70000; ++row)
+            text += QStringLiteral("%1\r\n").arg(rng.generate());
+        state.ResumeTiming();
+        layout.SetText(text);
+        lines = layout.lines().size();
+    }
+    painter.end();
+    if (lines != 66666)
+        state.SkipWithError("too few lines");
+    state.SetLabel(QStringLiteral("%1 lines").arg(lines).toStdString());
+}
+BENCHMARK(BM_LayoutHugeBox)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

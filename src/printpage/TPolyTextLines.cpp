@@ -54,11 +54,15 @@ TPolyTextLine::TPolyTextLine(TextCanvas *canvas, int right, int left, int top)
 
 QString TPolyTextLine::Fill(const QString &text)
 {
+    return text.mid(fillFrom(text));
+}
+
+qsizetype TPolyTextLine::fillFrom(QStringView t)
+{
     m_text.clear();
-    const QStringView t(text);
     const qsizetype n = t.size();
     if (n == 0 || !m_canvas)
-        return text;
+        return 0;
     const int lineWidth = width();
 
     // The words of the line's candidates: each ends at a space, a CR or the
@@ -124,19 +128,19 @@ QString TPolyTextLine::Fill(const QString &text)
         else
             i = skipSpaces(t, e);
         m_text = trimmedLine(t.left(i));
-        return t.mid(i).toString();
+        return i;
     }
 
     const Word &w = words[*tooWide];
     m_text = trimmedLine(t.left(w.start));
     if (!m_text.isEmpty())
-        return t.mid(w.start).toString();
+        return w.start;
 
     // A word wider than the whole line: break it after its last character
     // that fits, keeping at least one (and never half a surrogate pair).
     const QStringView word = t.mid(w.start, w.end - w.start);
     if (word.isEmpty()) // blanks alone overflowed the line; the CR starts the next one
-        return t.mid(w.start).toString();
+        return w.start;
     auto boundary = [&](qsizetype m) { // m characters, moved off a pair's middle
         if (m > 0 && m < word.size() && word[m - 1].isHighSurrogate() && word[m].isLowSurrogate())
             ++m;
@@ -159,7 +163,7 @@ QString TPolyTextLine::Fill(const QString &text)
             hi = mid;
     }
     m_text = word.left(lo).toString();
-    return t.mid(w.start + lo).toString();
+    return w.start + lo;
 }
 
 void TPolyTextLine::Draw(int dx, int dy) const
@@ -294,8 +298,8 @@ void TPolyTextLines::Layout()
         return std::nullopt;
     };
 
-    QString rest = m_text;
-    for (qint64 k = 0; k < rows; ++k) {
+    QStringView rest = m_text;
+    for (qint64 k = 0; k < rows && !rest.isEmpty(); ++k) {
         const qint64 y1 = m_minY + pitch * k + s;
         const qint64 y2 = y1 + h;
         if (y1 < INT_MIN || y2 > INT_MAX)
@@ -303,7 +307,9 @@ void TPolyTextLines::Layout()
         const std::vector<Span> top = spansAt(int(y1));
         const std::vector<Span> bottom = spansAt(int(y2));
         qint64 x = firstX;
-        while (true) {
+        // Once the text is used up the rows would hold only empty lines;
+        // stopping keeps a huge box (say from a damaged file) cheap.
+        while (!rest.isEmpty()) {
             const std::optional<Span> a = spanFrom(top, x);
             const std::optional<Span> b = spanFrom(bottom, x);
             if (!a || !b)
@@ -314,7 +320,7 @@ void TPolyTextLines::Layout()
             if (l + m_margin < r - m_margin) {
                 TPolyTextLine line(m_canvas, clampInt(r - m_margin), clampInt(l + m_margin), int(y1));
                 line.setAlignment(m_alignment);
-                rest = line.Fill(rest);
+                rest = rest.mid(line.fillFrom(rest));
                 m_lines.push_back(std::move(line));
             }
         }

@@ -20,6 +20,9 @@ public:
     // and returns the rest. A word wider than the whole line is broken after
     // its last character that fits, at least one character per line.
     QString Fill(const QString &text);
+    // The same, over a view: returns how many characters of `text` the line
+    // took (the rest starts there), so a long text is not copied per line.
+    qsizetype fillFrom(QStringView text);
     // Draws the text (if any) at the offset, placed by the alignment.
     void Draw(int dx, int dy) const;
 
@@ -55,7 +58,8 @@ public:
     void SetAlignment(int alignment);
     // Stores the text and lays it out.
     void SetText(const QString &text);
-    // Lays the text out again.
+    // Lays the text out again. Lines are placed until the text is used up
+    // (the rows after it would hold empty lines only).
     void Layout();
     // Measures and draws with another canvas from now on; lays out again.
     void SetCanvas(TextCanvas *canvas);

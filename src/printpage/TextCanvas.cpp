@@ -74,7 +74,7 @@ double PainterTextCanvas::estimateWidth(QStringView text) const
 
 void PainterTextCanvas::drawText(int x, int top, QStringView text)
 {
-    if (text.isEmpty())
+    if (text.isEmpty() || m_textColor.alpha() == 0)
         return;
     const QFontMetrics fm(m_font, m_painter->device());
     const int baseline = top + fm.ascent();
