@@ -171,6 +171,7 @@ public:
         : QDialog(parent)
         , m_colour(colour)
     {
+        setObjectName(QStringLiteral("FontColourDialog"));
         setWindowTitle(QStringLiteral("Font"));
         auto *v = new QVBoxLayout(this);
         m_fonts = new QFontDialog(font, this);
@@ -180,8 +181,10 @@ public:
         auto *row = new QHBoxLayout;
         row->addWidget(new QLabel(QStringLiteral("Colour:"), this));
         auto *group = new QButtonGroup(this);
-        for (QRgb rgb : kBasicColours) {
+        for (int i = 0; i < 16; ++i) {
+            const QRgb rgb = kBasicColours[i];
             auto *b = new QToolButton(this);
+            b->setObjectName(QStringLiteral("colour%1").arg(i));
             const QColor c = QColor::fromRgb(rgb);
             b->setCheckable(true);
             b->setFixedSize(20, 20);

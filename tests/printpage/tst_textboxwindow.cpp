@@ -18,6 +18,12 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QToolButton>
 #include <QFontComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -111,6 +117,7 @@ private slots:
     void uninstalledFontName();
     void fontDialog();
     void fontDialogCancelAndUnchanged();
+    void fontColourDialog();
     void hidePoints_data();
     void hidePoints();
     void alignmentOnLinesTypedLater();
@@ -485,6 +492,41 @@ void TestTextBoxWindow::fontDialogCancelAndUnchanged()
     QCOMPARE(box->data().fontName, QStringLiteral("Arial"));
     QCOMPARE(box->data(), before);
     QCOMPARE(f.steps(), steps);
+}
+
+void TestTextBoxWindow::fontColourDialog()
+{
+    // The production dialog: a font dialog without buttons of its own, the
+    // 16 basic colours, OK and Cancel.
+    for (const bool ok : {true, false}) {
+        QFont font(QStringLiteral("Liberation Sans"), 15);
+        QColor colour(Qt::black);
+        int colours = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget *dlg = QApplication::activeModalWidget();
+            QVERIFY(dlg && dlg->objectName() == QLatin1String("FontColourDialog"));
+            auto *fonts = dlg->findChild<QFontDialog *>();
+            QVERIFY(fonts && fonts->testOption(QFontDialog::NoButtons));
+            QFont bold(QStringLiteral("Liberation Serif"), 20);
+            bold.setBold(true);
+            fonts->setCurrentFont(bold);
+            colours = int(dlg->findChildren<QToolButton *>(QRegularExpression(QStringLiteral("^colour"))).size());
+            dlg->findChild<QToolButton *>(QStringLiteral("colour9"))->click(); // red
+            auto *buttons = dlg->findChild<QDialogButtonBox *>();
+            buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+        });
+        QCOMPARE(dialogs::chooseFont(font, colour, nullptr), ok);
+        QCOMPARE(colours, 16);
+        if (ok) {
+            QCOMPARE(font.family(), QStringLiteral("Liberation Serif"));
+            QCOMPARE(font.pointSize(), 20);
+            QVERIFY(font.bold());
+            QCOMPARE(colour, QColor(255, 0, 0));
+        } else {
+            QCOMPARE(font.family(), QStringLiteral("Liberation Sans"));
+            QCOMPARE(colour, QColor(Qt::black));
+        }
+    }
 }
 
 void TestTextBoxWindow::hidePoints_data()
