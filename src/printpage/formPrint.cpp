@@ -726,7 +726,11 @@ QString TfrmPrint::pendingTextBoxText() const { return m_text->pendingText(); }
 void TfrmPrint::StartTextBox(const QString &presetText) { m_text->StartTextBox(presetText); }
 void TfrmPrint::ShowToolbar() { m_text->ShowToolbar(); }
 void TfrmPrint::FontOptions() { m_text->FontOptions(); }
-QList<PageObjectId> TfrmPrint::RenderTextBoxes(int dpi) { return m_text->RenderTextBoxes(dpi); }
+QList<PageObjectId> TfrmPrint::RenderTextBoxes(int dpi)
+{
+    // The boxes measure as on screen.
+    return m_text->RenderTextBoxes(dpi > 0 ? dpi : m_pnlPage->logicalDpiY());
+}
 QList<TTextBox *> TfrmPrint::textBoxList() const { return m_text->textBoxes(); }
 
 void TfrmPrint::btnPrintClick() { command("btnPrint"); }

@@ -115,8 +115,9 @@ public:
     void StartTextBox(const QString &presetText = QString());
     void ShowToolbar();
     void FontOptions();
-    // Every text box as a picture on the page for printing; returns their ids.
-    QList<PageObjectId> RenderTextBoxes(int dpi);
+    // Every text box as a picture on the page for printing; returns their
+    // ids. Measured at `dpi`, by default the page's screen resolution.
+    QList<PageObjectId> RenderTextBoxes(int dpi = 0);
     QList<TTextBox *> textBoxList() const;
 
 Q_SIGNALS:

@@ -705,7 +705,7 @@ void TestTextBoxWindow::renderTextBoxes()
     setPageChanged(false);
     const int steps = f.steps();
     const int pictures = int(f.model().pictures().size());
-    const QList<PageObjectId> ids = f.page.RenderTextBoxes(96);
+    const QList<PageObjectId> ids = f.page.RenderTextBoxes();
     QCOMPARE(ids.size(), 2);
     QCOMPARE(int(f.model().pictures().size()), pictures + 2);
     QCOMPARE(f.steps(), steps);
