@@ -60,6 +60,7 @@ QString TPolyTextLine::Fill(const QString &text)
 qsizetype TPolyTextLine::fillFrom(QStringView t)
 {
     m_text.clear();
+    m_textWidth = -1;
     const qsizetype n = t.size();
     if (n == 0 || !m_canvas)
         return 0;
@@ -73,6 +74,7 @@ qsizetype TPolyTextLine::fillFrom(QStringView t)
         qsizetype end;
         double guess; // estimated width of t[0, end)
         int fits;     // -1 not measured, 0 too wide, 1 fits
+        int width;    // measured width of t[0, end) when fits >= 0
     };
     std::vector<Word> words;
     bool closed = false;
@@ -83,15 +85,23 @@ qsizetype TPolyTextLine::fillFrom(QStringView t)
         while (e < n && t[e] != kSpace && t[e] != kCR)
             ++e;
         const double before = words.empty() ? 0.0 : words.back().guess;
-        words.push_back({g, e, before + m_canvas->estimateWidth(t.mid(from, e - from)), -1});
+        words.push_back({g, e, before + m_canvas->estimateWidth(t.mid(from, e - from)), -1, 0});
         if (e >= n || t[e] == kCR || skipSpaces(t, e) >= n)
             closed = true;
     };
     auto fits = [&](size_t j) {
         Word &w = words[j];
-        if (w.fits < 0)
-            w.fits = m_canvas->textWidth(t.left(w.end)) <= lineWidth ? 1 : 0;
+        if (w.fits < 0) {
+            w.width = m_canvas->textWidth(t.left(w.end));
+            w.fits = w.width <= lineWidth ? 1 : 0;
+        }
         return w.fits == 1;
+    };
+    // The line's text is usually exactly a measured prefix: keep its width
+    // for drawing.
+    auto keepWidth = [&](size_t j) {
+        if (m_text.size() == words[j].end && words[j].fits == 1)
+            m_textWidth = words[j].width;
     };
 
     // Guess the break from the estimates, then confirm it exactly: the word
@@ -128,13 +138,16 @@ qsizetype TPolyTextLine::fillFrom(QStringView t)
         else
             i = skipSpaces(t, e);
         m_text = trimmedLine(t.left(i));
+        keepWidth(j);
         return i;
     }
 
     const Word &w = words[*tooWide];
     m_text = trimmedLine(t.left(w.start));
-    if (!m_text.isEmpty())
+    if (!m_text.isEmpty()) {
+        keepWidth(*tooWide - 1);
         return w.start;
+    }
 
     // A word wider than the whole line: break it after its last character
     // that fits, keeping at least one (and never half a surrogate pair).
@@ -166,6 +179,11 @@ qsizetype TPolyTextLine::fillFrom(QStringView t)
     return w.start + lo;
 }
 
+int TPolyTextLine::textWidth() const
+{
+    return m_textWidth >= 0 ? m_textWidth : m_canvas->textWidth(m_text);
+}
+
 void TPolyTextLine::Draw(int dx, int dy) const
 {
     if (m_text.isEmpty() || !m_canvas)
@@ -173,8 +191,8 @@ void TPolyTextLine::Draw(int dx, int dy) const
     int x;
     switch (m_alignment) {
     case 0: x = m_left + dx; break;
-    case 1: x = m_right + dx - m_canvas->textWidth(m_text); break;
-    default: x = m_left + dx + idiv(width() - m_canvas->textWidth(m_text), 2); break;
+    case 1: x = m_right + dx - textWidth(); break;
+    default: x = m_left + dx + idiv(width() - textWidth(), 2); break;
     }
     m_canvas->drawText(x, m_top + dy, m_text);
 }

@@ -34,15 +34,22 @@ public:
     TextCanvas *canvas() const { return m_canvas; }
     int alignment() const { return m_alignment; }
     void setAlignment(int alignment) { m_alignment = alignment; }
-    void setCanvas(TextCanvas *canvas) { m_canvas = canvas; }
+    void setCanvas(TextCanvas *canvas)
+    {
+        m_canvas = canvas;
+        m_textWidth = -1;
+    }
 
 private:
+    int textWidth() const;
+
     int m_left;
     int m_right;
     int m_top;
     QString m_text;
     TextCanvas *m_canvas;
     int m_alignment = 2; // 0 left, 1 right, 2 centre
+    int m_textWidth = -1; // the text's width when filling measured it, else -1
 };
 
 // Lays text out inside a polygon, row by row, each row cut into the spans
