@@ -1,10 +1,16 @@
 #include "common/Dialogs.h"
 
 #include <QApplication>
+#include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 namespace vz {
 
@@ -138,6 +144,8 @@ bool chooseFont(QFont &font, QWidget *parent)
         if (r->m_fonts.isEmpty())
             return false;
         font = r->m_fonts.takeFirst();
+        if (!r->m_fontColours.isEmpty())
+            r->m_fontColours.removeFirst();
         return true;
     }
     bool ok = false;
@@ -145,6 +153,86 @@ bool chooseFont(QFont &font, QWidget *parent)
     if (ok)
         font = f;
     return ok;
+}
+
+namespace {
+
+// The 16 colours of the classic basic palette, in its order.
+constexpr QRgb kBasicColours[16] = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0x808080,
+    0xC0C0C0, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+};
+
+// A font dialog without buttons of its own, a colour row and OK / Cancel.
+class FontColourDialog : public QDialog
+{
+public:
+    FontColourDialog(const QFont &font, const QColor &colour, QWidget *parent)
+        : QDialog(parent)
+        , m_colour(colour)
+    {
+        setObjectName(QStringLiteral("FontColourDialog"));
+        setWindowTitle(QStringLiteral("Font"));
+        auto *v = new QVBoxLayout(this);
+        m_fonts = new QFontDialog(font, this);
+        m_fonts->setOption(QFontDialog::NoButtons, true);
+        m_fonts->setWindowFlags(Qt::Widget);
+        v->addWidget(m_fonts);
+        auto *row = new QHBoxLayout;
+        row->addWidget(new QLabel(QStringLiteral("Colour:"), this));
+        auto *group = new QButtonGroup(this);
+        for (int i = 0; i < 16; ++i) {
+            const QRgb rgb = kBasicColours[i];
+            auto *b = new QToolButton(this);
+            b->setObjectName(QStringLiteral("colour%1").arg(i));
+            const QColor c = QColor::fromRgb(rgb);
+            b->setCheckable(true);
+            b->setFixedSize(20, 20);
+            b->setStyleSheet(QStringLiteral("QToolButton { background: %1; border: 1px solid gray; }"
+                                            "QToolButton:checked { border: 2px solid black; }")
+                                 .arg(c.name()));
+            b->setChecked(c.rgb() == colour.rgb());
+            group->addButton(b);
+            connect(b, &QToolButton::clicked, this, [this, c] { m_colour = c; });
+            row->addWidget(b);
+        }
+        row->addStretch(1);
+        v->addLayout(row);
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        v->addWidget(buttons);
+    }
+    QFont font() const { return m_fonts->currentFont(); }
+    QColor colour() const { return m_colour; }
+
+private:
+    QFontDialog *m_fonts = nullptr;
+    QColor m_colour;
+};
+
+} // namespace
+
+bool chooseFont(QFont &font, QColor &colour, QWidget *parent)
+{
+    if (DialogResponder *r = g_responder) {
+        DialogRequest req;
+        req.kind = DialogRequest::Font;
+        r->m_requests.append(req);
+        if (r->m_fonts.isEmpty())
+            return false;
+        font = r->m_fonts.takeFirst();
+        const QColor c = r->m_fontColours.isEmpty() ? QColor() : r->m_fontColours.takeFirst();
+        if (c.isValid())
+            colour = c;
+        return true;
+    }
+    FontColourDialog dlg(font, colour, parent);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    font = dlg.font();
+    colour = dlg.colour();
+    return true;
 }
 
 bool printerSetup(QPrinter *printer, QWidget *parent)

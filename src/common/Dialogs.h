@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QList>
 #include <QString>
@@ -42,7 +43,13 @@ public:
     // name), the font and printer dialogs are cancelled.
     void queueResult(MsgResult r) { m_results.append(r); }
     void queueFileName(const QString &name) { m_fileNames.append(name); }
-    void queueFont(const QFont &font) { m_fonts.append(font); }
+    void queueFont(const QFont &font) { queueFont(font, QColor()); }
+    // An invalid colour leaves the caller's colour as it was.
+    void queueFont(const QFont &font, const QColor &colour)
+    {
+        m_fonts.append(font);
+        m_fontColours.append(colour);
+    }
     void queuePrinterAccepted(bool accepted) { m_printer.append(accepted); }
 
     const QList<DialogRequest> &requests() const { return m_requests; }
@@ -55,6 +62,7 @@ public:
     QList<MsgResult> m_results;
     QStringList m_fileNames;
     QList<QFont> m_fonts;
+    QList<QColor> m_fontColours;
     QList<bool> m_printer;
 };
 
@@ -68,6 +76,8 @@ inline void error(const QString &text, QWidget *parent = nullptr) { message(text
 QString openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter, QString *selectedFilter = nullptr);
 QString saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter, QString *selectedFilter = nullptr);
 bool chooseFont(QFont &font, QWidget *parent = nullptr);
+// The font dialog with a row of the 16 basic colours beside it.
+bool chooseFont(QFont &font, QColor &colour, QWidget *parent = nullptr);
 bool printerSetup(QPrinter *printer, QWidget *parent = nullptr);
 void beep();
 

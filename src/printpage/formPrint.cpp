@@ -16,6 +16,9 @@
 #include "printpage/PrintPageHost.h"
 #include "printpage/Ruler.h"
 #include "printpage/TStretchHandle.h"
+#include "printpage/TTextBox.h"
+#include "printpage/TextBoxTool.h"
+#include "printpage/TextToolbar.h"
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
@@ -119,6 +122,8 @@ TfrmPrint::TfrmPrint(QWidget *parent)
     resize(700, 500);
     buildWindow();
     buildPopup();
+    m_text = new TextBoxTool(*this);
+    m_textToolbar = m_text->toolbar();
 
     connect(m_model.get(), &PageModel::objectAdded, this, &TfrmPrint::objectAdded);
     connect(m_model.get(), &PageModel::objectRemoved, this, &TfrmPrint::objectRemoved);
@@ -139,6 +144,9 @@ TfrmPrint::~TfrmPrint()
     if (m_embedHost)
         m_embedHost->removeEventFilter(this);
     m_handle->Detach();
+    // The text-box tool goes first, with a box being drawn and its overlay.
+    delete m_text;
+    m_text = nullptr;
     disconnect(m_model.get(), nullptr, this, nullptr);
     // Text boxes' controls belong to their boxes, not to the page.
     for (QWidget *w : m_pnlPage->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
@@ -149,11 +157,6 @@ TfrmPrint::~TfrmPrint()
 void TfrmPrint::buildWindow()
 {
     auto *layout = new AlignLayout(this);
-
-    m_textToolbar = new QWidget(this);
-    m_textToolbar->setObjectName(QStringLiteral("ToolBar1"));
-    m_textToolbar->setWindowTitle(QStringLiteral("Text Box Buttons (The gray background will not print.)"));
-    m_textToolbar->hide();
 
     auto *column = colouredPanel(this, QStringLiteral("pnlButtons"), palette::mainBlue);
     layout->addWidget(column, Align::Right, QRect(0, 0, kColumnWidth, 0));
@@ -307,8 +310,8 @@ void TfrmPrint::buildPopup()
         {"Delete (Delete)", [this] { DeleteImage(); }, false},
         {"Clear (Ctrl + Delete)", [this] { btnClearClick(); }, true},
         {"New Text Box (Ctrl + B)", [this] { btnTextBoxClick(); }, false},
-        {"Font Options (Ctrl + F)", [] {}, false}, // text boxes
-        {"Edit Text Box", [] {}, true},            // text boxes
+        {"Font Options (Ctrl + F)", [this] { FontOptions(); }, false},
+        {"Edit Text Box", [this] { m_text->EditTextBox(); }, true},
         {"Print (Ctrl + P)", [this] { btnPrintClick(); }, false},
         {"Print Troubleshooting  (Ctrl + T)", [this] { showTroubleshooting(); }, false},
         {"Print Setup (Ctrl + O)", [] {}, true}, // printing
@@ -610,6 +613,7 @@ void TfrmPrint::DeleteImage()
         return;
     if (o->isTextBox())
         hideTextToolbar();
+    m_text->commitTyping();
     const PageObjectId id = m_selected;
     ClearSelection();
     m_model->deleteObject(id);
@@ -673,7 +677,7 @@ void TfrmPrint::PasteFromClipboard()
         }
     }
     if (SystemClipboard::hasText())
-        m_pendingText = SystemClipboard::takeText(); // the box is made when the user draws it
+        StartTextBox(SystemClipboard::takeText()); // the box is made when the user draws it
 }
 
 void TfrmPrint::OpenImage()
@@ -712,7 +716,22 @@ bool TfrmPrint::SavePage()
 
 void TfrmPrint::OpenPage() { command("OpenPage"); }
 
-void TfrmPrint::btnTextBoxClick() { command("btnTextBox"); }
+void TfrmPrint::btnTextBoxClick()
+{
+    command("btnTextBox");
+    ShowToolbar();
+}
+
+QString TfrmPrint::pendingTextBoxText() const { return m_text->pendingText(); }
+void TfrmPrint::StartTextBox(const QString &presetText) { m_text->StartTextBox(presetText); }
+void TfrmPrint::ShowToolbar() { m_text->ShowToolbar(); }
+void TfrmPrint::FontOptions() { m_text->FontOptions(); }
+QList<PageObjectId> TfrmPrint::RenderTextBoxes(int dpi)
+{
+    // The boxes measure as on screen.
+    return m_text->RenderTextBoxes(dpi > 0 ? dpi : m_pnlPage->logicalDpiY());
+}
+QList<TTextBox *> TfrmPrint::textBoxList() const { return m_text->textBoxes(); }
 
 void TfrmPrint::btnPrintClick() { command("btnPrint"); }
 
@@ -721,6 +740,7 @@ void TfrmPrint::showTroubleshooting() { command("showTroubleshooting"); }
 void TfrmPrint::ClearPage()
 {
     hideTextToolbar();
+    m_text->commitTyping();
     ClearSelection();
     m_model->clearPage();
 }
@@ -868,6 +888,9 @@ bool TfrmPrint::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     if ((watched == m_pnlPage || watched == m_pnlWork) && handleDrop(event))
+        return true;
+    // Drawing a text box takes the page's presses, also over what is on it.
+    if (m_text && m_text->pageMouseEvent(watched, event))
         return true;
     if (type == QEvent::ContextMenu && (watched == m_pnlPage || watched == m_pnlWork)) {
         m_popup->popup(static_cast<QContextMenuEvent *>(event)->globalPos());

@@ -22,6 +22,8 @@ namespace vz {
 class PrintPageHost;
 class Ruler;
 class TStretchHandle;
+class TTextBox;
+class TextBoxTool;
 class TfrmImageSize;
 class ImageSizeTarget;
 
@@ -82,7 +84,7 @@ public:
     bool btnClearClick();
     void undo();
     void redo();
-    // Later parts: text boxes, printing, troubleshooting, layout files.
+    // "New TextBox" (the button and the popup item): ShowToolbar.
     void btnTextBoxClick();
     void btnPrintClick();
     void showTroubleshooting();
@@ -106,7 +108,17 @@ public:
     // The control showing an object (null when none).
     QWidget *control(PageObjectId id) const { return m_controls.value(id); }
     // The text of a paste that is waiting for the user to draw its box.
-    QString pendingTextBoxText() const { return m_pendingText; }
+    QString pendingTextBoxText() const;
+
+    // Text boxes (the tool does the work).
+    TextBoxTool *textTool() const { return m_text; }
+    void StartTextBox(const QString &presetText = QString());
+    void ShowToolbar();
+    void FontOptions();
+    // Every text box as a picture on the page for printing; returns their
+    // ids. Measured at `dpi`, by default the page's screen resolution.
+    QList<PageObjectId> RenderTextBoxes(int dpi = 0);
+    QList<TTextBox *> textBoxList() const;
 
 Q_SIGNALS:
     // Each command announces itself ("Copyer", "DeleteImage", ...).
@@ -148,7 +160,7 @@ private:
     QHash<PageObjectId, QWidget *> m_controls;
     PageObjectId m_selected = kNoObject;
     RectChange m_nextChange = RectChange::Drag;
-    QString m_pendingText;
+    TextBoxTool *m_text = nullptr;
     QPointer<QWidget> m_embedHost;
 
     QWidget *m_pnlCenter = nullptr;
