@@ -145,7 +145,7 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_clipPanel = new ClipboardPanel(m_pnlHideClipart->content(), lowerPrint, this);
     m_clipPanel->setPageNames([this] { return mainPageName(); }, [this] { return lowerPageName(); });
     connect(m_clipPanel, &ClipboardPanel::expandRequested, this, [this] { m_pnlHideClipart->setExpanded(true); });
-    m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, this);
+    m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, m_clipPanel, this);
     m_print = new TfrmPrint(nullptr);
     m_enlargedView = new TEnlargedView(m_clipPanel, this);
     m_clipPanel->setPreviewWindow(m_enlargedView);
@@ -201,6 +201,8 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
 
 TfrmVZMain::~TfrmVZMain()
 {
+    // A running enhancement's window lives in our panel: close it first.
+    m_enhancements->shutdown();
     qApp->removeEventFilter(this);
     delete m_print;
     delete m_characters;
@@ -317,7 +319,7 @@ void TfrmVZMain::FormCreate(const QStringList &args)
     // reported and start-up goes on with the next, as events do later.
     m_state.mixLineCount = 1;
     runReported([this] { ScaleFormToScreen(this, screenDpiOf(this)); });
-    // The application message hook for enhancements comes with them.
+    // Also the message hook of enhancements.
     runReported([this] { qApp->installEventFilter(this); });
 
     runReported([this] {
@@ -527,6 +529,10 @@ void TfrmVZMain::FormKeyDown(QKeyEvent *e)
 
 bool TfrmVZMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // Posted by enhancements to any object; seen, never consumed.
+    const int type = event->type();
+    if (type == EnhancementsPage::kFinishedMessage || type == EnhancementsPage::kImageMessage)
+        m_enhancements->enhancementMessage(type);
     switch (event->type()) {
     case QEvent::KeyPress: {
         // See each key once, before the focused control, and never consume it.
