@@ -288,6 +288,7 @@ EnhancementsPage *EnhancementsPage::current()
 void EnhancementsPage::shutdown()
 {
     closeEnhancement();
+    m_recovery.remove();
 }
 
 template<typename F> void EnhancementsPage::callReported(F &&call)
@@ -357,6 +358,7 @@ void EnhancementsPage::startEnhancement(const QString &entry)
         closeEnhancement();
     m_runningPath = path;
     m_runningProc = proc;
+    saveRecovery();
 
     void *hostModule = dlopen(nullptr, RTLD_LAZY);
     QWidget *mainWindow = m_pnlEmbed->window();
@@ -395,6 +397,7 @@ void EnhancementsPage::closeEnhancement()
     // Forgotten first, so a close the enhancement triggers itself does not recurse.
     m_runningPath.clear();
     m_runningProc.clear();
+    m_recovery.remove();
     if (!closeProc) {
         dialogs::error(kUnableToLocate);
         return;
@@ -418,6 +421,40 @@ void EnhancementsPage::DllImage(THasDllImage *holder)
     if (m_holder.Image->isEmpty() || !m_clipboards)
         return;
     m_clipboards->showWindowsPicture(m_holder.Image->picture());
+    saveRecovery();
+}
+
+void EnhancementsPage::setRecoveryFolder(const QString &folder)
+{
+    m_recovery = ClipboardRecovery(folder);
+}
+
+void EnhancementsPage::saveRecovery()
+{
+    if (running() && m_clipboards)
+        m_recovery.save(m_clipboards->imgWidowClip()->picture());
+}
+
+void EnhancementsPage::pageShown()
+{
+    saveRecovery();
+}
+
+void EnhancementsPage::offerRecovery()
+{
+    if (!m_recovery.exists())
+        return;
+    const MsgResult answer = dialogs::message(tr("The program ended while an enhancement was running. Restore the clipboards?"),
+                                              MsgIcon::Confirmation, MsgButtons::YesNo, m_pnlEmbed->window());
+    if (answer == MsgResult::Yes) {
+        const Picture thumbnail = m_recovery.restore();
+        if (m_clipboards) {
+            m_clipboards->refreshThumbnails();
+            if (!thumbnail.isNull())
+                m_clipboards->showWindowsPicture(thumbnail);
+        }
+    }
+    m_recovery.remove();
 }
 
 // Discovery, installation and the runtime protocol come with the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "enhancements/ClipboardRecovery.h"
+
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -73,6 +75,13 @@ public:
     // clipboard.
     void DllImage(THasDllImage *holder);
 
+    // Where the clipboards are copied while an enhancement runs; empty: no copy.
+    void setRecoveryFolder(const QString &folder);
+    // At start: offers to restore the copy a crashed run left, then deletes it.
+    void offerRecovery();
+    // The page was shown: a running enhancement may have changed the clipboards.
+    void pageShown();
+
     // The page of the running program, for the exported functions.
     static EnhancementsPage *current();
 
@@ -81,6 +90,7 @@ public Q_SLOTS:
 
 private:
     void relayoutEmbed();
+    void saveRecovery();
     QLibrary *library(const QString &path);
     template<typename F> void callReported(F &&call);
 
@@ -93,6 +103,7 @@ private:
     THasDllImage m_holder;
     QString m_runningPath;
     QString m_runningProc;
+    ClipboardRecovery m_recovery;
     // Libraries once loaded stay loaded: their windows and code may live on.
     QHash<QString, QLibrary *> m_libraries;
 };

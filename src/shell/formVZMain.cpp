@@ -14,6 +14,7 @@
 #include "common/TempFile.h"
 #include "common/WaitCursor.h"
 #include "enhancements/EnhancementsPage.h"
+#include "platform/Registry.h"
 #include "imagesets/CharacterMap.h"
 #include "imagesets/ClipartPage.h"
 #include "imaging/FormEnlarge.h"
@@ -357,6 +358,13 @@ void TfrmVZMain::FormCreate(const QStringList &args)
     }
 
     runReported([this] { m_enhancements->scanEnhancements(m_state.programFolder + QStringLiteral("Enhancements/")); });
+    runReported([this, &args] {
+        // Without settings ("local") no copy of the clipboards is kept.
+        const bool local = args.value(0) == QLatin1String("local");
+        m_enhancements->setRecoveryFolder(local ? QString() : registryFolder() + QStringLiteral("/recovery/"));
+        if (!m_terminate)
+            m_enhancements->offerRecovery();
+    });
     // Chooses nothing when the list stayed empty.
     runReported([this] { m_alphabetPage->selectAndChoose(0); });
 }
@@ -437,6 +445,7 @@ void TfrmVZMain::ShowEnhancement()
     setLowerPage(QStringLiteral("Print"));
     m_pnlHideClipart->hide();
     m_clipPanel->refreshThumbnails();
+    m_enhancements->pageShown();
 }
 
 void TfrmVZMain::ShowTypeStyler()
