@@ -15,6 +15,7 @@
 
 #include <dlfcn.h>
 #include <memory>
+#include <thread>
 
 extern "C" void DllImage(void *holder);
 
@@ -289,6 +290,15 @@ void TestEnhancementRuntime::dllImageIgnoresOtherHolders()
     DllImage(&other);
     QVERIFY(!copiedImageShown());
     QVERIFY(m_window->clipboardPanel()->imgWidowClip()->isEmpty());
+    // Our own holder, but from another thread: widgets are not touched there.
+    THasDllImage &own = m_page->holder();
+    own.Image->setImage(QImage(4, 4, QImage::Format_RGB32));
+    own.HasImage = 1;
+    std::thread([&own] { DllImage(&own); }).join();
+    QVERIFY(!copiedImageShown());
+    QVERIFY(m_window->clipboardPanel()->imgWidowClip()->isEmpty());
+    DllImage(&own);
+    QVERIFY(copiedImageShown());
 }
 
 void TestEnhancementRuntime::imageMessage_data()
