@@ -2,8 +2,8 @@
 
 #include "common/AlignLayout.h"
 #include "common/Palette.h"
+#include "enhancements/EnhancementScan.h"
 
-#include <QLabel>
 #include <QListWidget>
 
 namespace vz {
@@ -21,17 +21,11 @@ EnhancementsPage::EnhancementsPage(QWidget *pluginsPage, QWidget *flashPage, QOb
     auto *host = new QWidget(pluginsPage);
     host->setObjectName(QStringLiteral("pnlPlugin"));
     layout->addWidget(host, Align::Client);
-
-    auto *flashLayout = new AlignLayout(flashPage);
-    auto *player = new QLabel(tr("Text effects are not available."), flashPage);
-    player->setObjectName(QStringLiteral("ShockwaveFlash1"));
-    player->setAlignment(Qt::AlignCenter);
-    flashLayout->addWidget(player, Align::Client);
+    // The text effects page is built by TextEffectsPage.
+    Q_UNUSED(flashPage);
 }
 
-// Discovery, installation and the runtime protocol come with the
-// enhancements subsystem.
-void EnhancementsPage::scanEnhancements(const QString &) {}
+void EnhancementsPage::scanEnhancements(const QString &folder) { ScanEnhancements(folder, m_pluginListbox, m_pluginListbox->window()); }
 void EnhancementsPage::shutdown() {}
 
 } // namespace vz
