@@ -18,9 +18,9 @@ namespace vz {
 ListRead readEnhancementList(const QString &path, QStringList *entries, QString *error)
 {
     entries->clear();
-    QFile f(path);
-    if (!f.exists())
+    if (!QFileInfo::exists(path))
         return ListRead::Missing;
+    QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (error)
             *error = f.errorString();
