@@ -9,6 +9,7 @@
 #include "common/SmallWidgets.h"
 #include "common/SplitFields.h"
 #include "common/Splitter.h"
+#include "enhancements/EnhancementScan.h"
 #include "imaging/PictureView.h"
 #include "platform/ShellOpen.h"
 
@@ -265,11 +266,8 @@ EnhancementsPage::EnhancementsPage(QWidget *pluginsPage, QWidget *flashPage, Cli
     connect(link, &QLabel::linkActivated, this, [](const QString &url) { shellOpen(url); });
     embedLayout->addWidget(m_notice, Align::None, QRect(0, 0, 478, 131), 0);
 
-    auto *flashLayout = new AlignLayout(flashPage);
-    auto *player = new QLabel(tr("Text effects are not available."), flashPage);
-    player->setObjectName(QStringLiteral("ShockwaveFlash1"));
-    player->setAlignment(Qt::AlignCenter);
-    flashLayout->addWidget(player, Align::Client);
+    // The text effects page is built by TextEffectsPage.
+    Q_UNUSED(flashPage);
 
     s_current = this;
 }
@@ -457,9 +455,7 @@ void EnhancementsPage::offerRecovery()
     m_recovery.remove();
 }
 
-// Discovery, installation and the runtime protocol come with the
-// enhancements subsystem.
-void EnhancementsPage::scanEnhancements(const QString &) {}
+void EnhancementsPage::scanEnhancements(const QString &folder) { ScanEnhancements(folder, m_pluginListbox, m_pluginListbox->window()); }
 
 } // namespace vz
 

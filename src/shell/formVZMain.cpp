@@ -14,6 +14,7 @@
 #include "common/TempFile.h"
 #include "common/WaitCursor.h"
 #include "enhancements/EnhancementsPage.h"
+#include "enhancements/TextEffectsPage.h"
 #include "platform/Registry.h"
 #include "imagesets/CharacterMap.h"
 #include "imagesets/ClipartPage.h"
@@ -147,6 +148,9 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_clipPanel->setPageNames([this] { return mainPageName(); }, [this] { return lowerPageName(); });
     connect(m_clipPanel, &ClipboardPanel::expandRequested, this, [this] { m_pnlHideClipart->setExpanded(true); });
     m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, m_clipPanel, this);
+    auto *textEffects = new TextEffectsPage(
+        vzFlash, [vzPlugins] { return vzPlugins->findChild<PictureView *>(QStringLiteral("imgPlugin")); }, this);
+    textEffects->setObjectName(QStringLiteral("TextEffectsPage"));
     m_print = new TfrmPrint(nullptr);
     m_enlargedView = new TEnlargedView(m_clipPanel, this);
     m_clipPanel->setPreviewWindow(m_enlargedView);
