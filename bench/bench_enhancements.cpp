@@ -1,8 +1,12 @@
 // The enhancement scan at start: 200 new descriptors, all accepted (each
 // pass writes the list with one disk sync, so the folder lives on a RAM file
 // system where there is one), and a list of 200 entries with no descriptor.
+// Also the clipboards' recovery copy taken before each enhancement call when
+// nothing changed since the last one.
 
+#include "clipboards/ToteBags.h"
 #include "common/Dialogs.h"
+#include "enhancements/ClipboardRecovery.h"
 #include "enhancements/EnhancementList.h"
 #include "enhancements/EnhancementScan.h"
 
@@ -78,6 +82,28 @@ void BM_ScanListOnly(benchmark::State &state)
         state.SkipWithError("the list was not read as written");
 }
 BENCHMARK(BM_ScanListOnly)->Unit(benchmark::kMicrosecond);
+
+// Four full clipboards (1024 x 768 rasters and pictures), saved once; then
+// each save finds nothing changed.
+void BM_RecoveryUnchanged(benchmark::State &state)
+{
+    QTemporaryDir dir(ramFolder());
+    QImage bitmap(1024, 768, QImage::Format_RGB32);
+    for (int n = 1; n <= 4; ++n) {
+        bitmap.fill(QColor::fromHsv(n * 60, 200, 200));
+        vz::TToteBageImage &bag = vz::toteBag(n);
+        bag.RasterHolder.setBitmap(bitmap);
+        bag.HasRaster = true;
+        bag.SetPicture(vz::Picture::fromImage(bitmap));
+    }
+    const vz::Picture thumbnail = vz::Picture::fromImage(bitmap);
+    vz::ClipboardRecovery recovery(dir.path() + QStringLiteral("/recovery"));
+    if (!recovery.save(thumbnail))
+        state.SkipWithError("the first copy failed");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(recovery.save(thumbnail));
+}
+BENCHMARK(BM_RecoveryUnchanged)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -111,6 +111,22 @@ bool isSafeLibraryPath(const QString &field)
     // "C:/x.so" from a Windows installer is absolute there too.
     if (path.size() >= 2 && path.at(1) == QLatin1Char(':'))
         return false;
+    // Control and format characters (a stray byte order mark among them,
+    // which the list file would lose at the start of its line) name no
+    // file anyone meant.
+    for (const char32_t c : QStringView(path).toUcs4()) {
+        switch (QChar::category(c)) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Other_NotAssigned:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return false;
+        default:
+            break;
+        }
+    }
     for (const QStringView part : QStringView(path).split(QLatin1Char('/')))
         if (part == QLatin1String(".."))
             return false;

@@ -35,7 +35,8 @@ bool versionAccepted(QStringView required, QStringView host);
 // The library field with "\" read as "/" (descriptors come from Windows).
 QString normalizedLibraryPath(const QString &field);
 // Whether the library field names a file below the library folder: not
-// blank, not absolute, and no ".." component, with "\" read as "/".
+// blank, not absolute, no ".." component, with "\" read as "/", and no
+// control or format characters.
 bool isSafeLibraryPath(const QString &field);
 
 // Text of a descriptor or of the enhancement list: a UTF-8 byte order mark

@@ -148,8 +148,7 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_clipPanel->setPageNames([this] { return mainPageName(); }, [this] { return lowerPageName(); });
     connect(m_clipPanel, &ClipboardPanel::expandRequested, this, [this] { m_pnlHideClipart->setExpanded(true); });
     m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, m_clipPanel, this);
-    auto *textEffects = new TextEffectsPage(
-        vzFlash, [vzPlugins] { return vzPlugins->findChild<PictureView *>(QStringLiteral("imgPlugin")); }, this);
+    auto *textEffects = new TextEffectsPage(vzFlash, [this] { return m_enhancements->imgPlugin(); }, this);
     textEffects->setObjectName(QStringLiteral("TextEffectsPage"));
     m_print = new TfrmPrint(nullptr);
     m_enlargedView = new TEnlargedView(m_clipPanel, this);

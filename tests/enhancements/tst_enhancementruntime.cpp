@@ -406,7 +406,7 @@ void TestEnhancementRuntime::thrownExceptionsReported()
 void TestEnhancementRuntime::rowsDrawn()
 {
     QListWidget *list = m_page->pluginListbox();
-    list->clear();
+    list->clear(); // the start-up scan left the placeholder
     list->addItem(QStringLiteral("a.so=W=x=E"));
     list->addItem(QStringLiteral("a.so=    W=x=E"));
     list->setCurrentRow(1);

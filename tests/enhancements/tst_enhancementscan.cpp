@@ -189,6 +189,10 @@ void TestEnhancementScan::libraryPaths_data()
     QTest::newRow("parent") << "../x.so" << false;
     QTest::newRow("parent inside") << "sub/../../x.so" << false;
     QTest::newRow("backslash parent") << "sub\\..\\x.so" << false;
+    QTest::newRow("beyond the first plane") << QString::fromUtf8("\U0001F600.so") << true;
+    QTest::newRow("control character") << "a\tb.so" << false;
+    // The list file would lose it at the start of its line.
+    QTest::newRow("byte order mark") << QChar(0xFEFF) + QString("x.so") << false;
 }
 
 void TestEnhancementScan::libraryPaths()
