@@ -89,6 +89,7 @@ private Q_SLOTS:
     void restore_data();
     void restore();
     void localKeepsNoCopy();
+    void copyFollowsTheRun();
     void unchangedSlotsNotRewritten();
 
 private:
@@ -215,6 +216,38 @@ void TestEnhancementCrash::localKeepsNoCopy()
         QVERIFY(EnhancementsPage::current()->running());
         QVERIFY(!QDir(recoveryFolder()).exists());
     }
+}
+
+void TestEnhancementCrash::copyFollowsTheRun()
+{
+    QDir(recoveryFolder()).removeRecursively();
+    DialogResponder dialogs;
+    const QString index = recoveryFolder() + QStringLiteral("index.txt");
+    {
+        TfrmVZMain window({});
+        EnhancementsPage *page = EnhancementsPage::current();
+        QVERIFY(!QFile::exists(index));
+        // Written before the entry is called.
+        page->startEnhancement(QStringLiteral("vzt_first.so=  First=x=EnhEntry"));
+        QVERIFY(QFile::exists(index));
+        QVERIFY(!QFile::exists(recoveryFolder() + QStringLiteral("picture2.dat")));
+        // Showing the page while it runs takes what changed meanwhile.
+        toteBag(kClipartClip).SetPicture(Picture::fromImage(gradient(8, 8)));
+        window.ShowEnhancement();
+        QVERIFY(QFile::exists(recoveryFolder() + QStringLiteral("picture2.dat")));
+        // A picture handed back is copied too.
+        page->holder().Image->setImage(gradient(9, 9));
+        page->holder().HasImage = 1;
+        page->DllImage(&page->holder());
+        QVERIFY(QFile::exists(recoveryFolder() + QStringLiteral("windows.dat")));
+        // Closing the enhancement ends the copy.
+        page->closeEnhancement();
+        QVERIFY(!QDir(recoveryFolder()).exists());
+        page->startEnhancement(QStringLiteral("vzt_first.so=  First=x=EnhEntry"));
+        QVERIFY(QFile::exists(index));
+    }
+    // So does a normal end of the program.
+    QVERIFY(!QDir(recoveryFolder()).exists());
 }
 
 void TestEnhancementCrash::unchangedSlotsNotRewritten()
