@@ -358,15 +358,14 @@ void EnhancementsPage::startEnhancement(const QString &entry)
     m_runningProc = proc;
     saveRecovery();
 
-    void *hostModule = dlopen(nullptr, RTLD_LAZY);
+    // Enhancements may keep the handle for later look-ups: it stays open.
+    static void *const hostModule = dlopen(nullptr, RTLD_LAZY);
     QWidget *mainWindow = m_pnlEmbed->window();
     void *windowsThumb = m_clipboards ? static_cast<void *>(m_clipboards->imgWidowClip()) : nullptr;
     callReported([&] {
         entryProc(reinterpret_cast<::THasDllImage *>(&m_holder), m_pnlEmbed, windowsThumb, mainWindow,
                   &toteBag(kWindowsClip), qApp, hostModule);
     });
-    if (hostModule)
-        dlclose(hostModule);
     relayoutEmbed();
 }
 
