@@ -5,11 +5,13 @@
 #include "common/ProgramFolder.h"
 #include "enhancements/EnhancementsPage.h"
 #include "imaging/PictureView.h"
+#include "platform/ShellOpen.h"
 #include "shell/formVZMain.h"
 
 #include "testutils.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLibrary>
 #include <QListWidget>
 
@@ -159,6 +161,16 @@ void TestEnhancementRuntime::pageLayout()
     const QPoint listLeft = list->mapTo(m_window.get(), QPoint(0, 0));
     const QPoint embedRight = embed->mapTo(m_window.get(), QPoint(embed->width(), 0));
     QCOMPARE(listLeft.x() - embedRight.x(), 11);
+    // The notice's link opens the enhancements page of the maker's site.
+    auto *link = notice->findChild<QLabel *>(QStringLiteral("lblEnhancementsLink"));
+    QVERIFY(link);
+    const QString address = kMakerSite + QStringLiteral("enhancements/");
+    QVERIFY(link->text().contains(address));
+    QString opened;
+    setShellOpenHook([&opened](const QString &url) { opened = url; });
+    Q_EMIT link->linkActivated(address);
+    setShellOpenHook(nullptr);
+    QCOMPARE(opened, address);
     // Arrow keys select but start nothing.
     list->addItem(entryFor(QStringLiteral("vzt_first.so")));
     list->setFocus();
