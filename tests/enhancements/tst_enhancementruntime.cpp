@@ -41,6 +41,7 @@ struct Recorder
     uint32_t *api = nullptr;
     uint32_t *servicesSize = nullptr;
     int *results = nullptr;
+    char *pictureFile = nullptr;
 
     explicit Recorder(const QString &path)
     {
@@ -57,8 +58,9 @@ struct Recorder
         api = static_cast<uint32_t *>(reinterpret_cast<void *>(lib.resolve("vzt_api")));
         servicesSize = static_cast<uint32_t *>(reinterpret_cast<void *>(lib.resolve("vzt_services_size")));
         results = static_cast<int *>(reinterpret_cast<void *>(lib.resolve("vzt_results")));
+        pictureFile = static_cast<char *>(reinterpret_cast<void *>(lib.resolve("vzt_picture_file")));
     }
-    bool valid() const { return mode && entryCalls && closeCalls && args && results; }
+    bool valid() const { return mode && entryCalls && closeCalls && args && results && pictureFile; }
 };
 
 enum Mode { SetPicture = 1, SetFlag = 2, CallDllImage = 4, Twice = 8, PostFinished = 16, PostImage = 32 };
@@ -85,6 +87,7 @@ private Q_SLOTS:
     void dllImage_data();
     void dllImage();
     void dllImageIgnoresOtherHolders();
+    void pictureFromFile();
     void imageMessage_data();
     void imageMessage();
     void finishedMessageClosesOnce();
@@ -209,6 +212,10 @@ void TestEnhancementRuntime::entryGetsSevenArguments()
     QCOMPARE(rec.results[1], -1);
     QCOMPARE(rec.results[2], -1);
     QCOMPARE(rec.results[3], -3);
+    // No clipboard 0; clipboard 1 holds nothing; no buffer.
+    QCOMPARE(rec.results[4], -1);
+    QCOMPARE(rec.results[5], -2);
+    QCOMPARE(rec.results[6], -1);
     QVERIFY(m_page->running());
     QCOMPARE(m_page->runningPath(), lib("vzt_first.so"));
     QCOMPARE(m_page->runningProc(), QStringLiteral("EnhEntry"));
@@ -311,6 +318,24 @@ void TestEnhancementRuntime::dllImageIgnoresOtherHolders()
     QVERIFY(m_window->clipboardPanel()->imgWidowClip()->isEmpty());
     DllImage(&own);
     QVERIFY(copiedImageShown());
+}
+
+void TestEnhancementRuntime::pictureFromFile()
+{
+    Recorder rec(lib("vzt_first.so"));
+    QVERIFY(rec.valid());
+    QImage image(7, 5, QImage::Format_RGB32);
+    image.fill(qRgb(0, 128, 0));
+    const QString file = m_box->path("picture.bmp");
+    QVERIFY(image.save(file));
+    qstrncpy(rec.pictureFile, QFile::encodeName(file).constData(), 512);
+    *rec.mode = SetFlag | CallDllImage;
+    click(entryFor(QStringLiteral("vzt_first.so")));
+    rec.pictureFile[0] = 0;
+    QCOMPARE(rec.results[7], 0);
+    PictureView *windows = m_window->clipboardPanel()->imgWidowClip();
+    QCOMPARE(windows->picture().size(), QSize(7, 5));
+    QCOMPARE(windows->image().convertToFormat(QImage::Format_RGB32).pixel(3, 2), qRgb(0, 128, 0));
 }
 
 void TestEnhancementRuntime::imageMessage_data()

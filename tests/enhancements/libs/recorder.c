@@ -27,7 +27,8 @@ VZ_ENHANCEMENT_EXPORT void *vzt_dllimage;
 VZ_ENHANCEMENT_EXPORT uint32_t vzt_magic;
 VZ_ENHANCEMENT_EXPORT uint32_t vzt_api;
 VZ_ENHANCEMENT_EXPORT uint32_t vzt_services_size;
-VZ_ENHANCEMENT_EXPORT int vzt_results[4];
+VZ_ENHANCEMENT_EXPORT int vzt_results[8];
+VZ_ENHANCEMENT_EXPORT char vzt_picture_file[512]; /* read into the holder's Image when set */
 
 static int picture(THasDllImage *holder, int w, int h, uint8_t r, uint8_t g, uint8_t b)
 {
@@ -58,6 +59,12 @@ VZ_ENHANCEMENT_EXPORT void EnhEntry(THasDllImage *holder, void *embedPanel, void
     vzt_results[1] = s->setPictureRgba(holder->Image, -1, 1, 4, (const uint8_t *)"\0\0\0\0");
     vzt_results[2] = s->postMessage(0x1234);
     vzt_results[3] = s->setPictureFile(holder->Image, "/nonexistent/picture.bmp");
+    int w = 0, h = 0;
+    vzt_results[4] = s->clipboardPictureSize(0, &w, &h);
+    vzt_results[5] = s->clipboardPictureSize(1, &w, &h);
+    vzt_results[6] = s->clipboardPictureRgba(1, 0, 4);
+    if (vzt_picture_file[0])
+        vzt_results[7] = s->setPictureFile(holder->Image, vzt_picture_file);
 
     if (vzt_mode & VZT_CRASH)
         raise(SIGSEGV);
