@@ -7,6 +7,8 @@ namespace vz {
 
 // The maker's web site; pages of the program link below it.
 inline const QString kMakerSite = QStringLiteral("https://vellozine.example/");
+// The page where newer versions of the program are offered.
+inline const QString kUpdatePage = kMakerSite + QStringLiteral("VARidivEzerudi/");
 
 // Opens a web address or a local file with the desktop's default handler.
 // Tests install a hook to see what would have been opened.

@@ -15,6 +15,8 @@
 #include "common/WaitCursor.h"
 #include "enhancements/EnhancementsPage.h"
 #include "imagesets/CatalogUpdate.h"
+#include "enhancements/TextEffectsPage.h"
+#include "platform/Registry.h"
 #include "imagesets/CharacterMap.h"
 #include "imagesets/FormReplacedlg.h"
 #include "imagesets/ClipartPage.h"
@@ -157,7 +159,9 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_clipPanel = new ClipboardPanel(m_pnlHideClipart->content(), lowerPrint, this);
     m_clipPanel->setPageNames([this] { return mainPageName(); }, [this] { return lowerPageName(); });
     connect(m_clipPanel, &ClipboardPanel::expandRequested, this, [this] { m_pnlHideClipart->setExpanded(true); });
-    m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, this);
+    m_enhancements = new EnhancementsPage(vzPlugins, vzFlash, m_clipPanel, this);
+    auto *textEffects = new TextEffectsPage(vzFlash, [this] { return m_enhancements->imgPlugin(); }, this);
+    textEffects->setObjectName(QStringLiteral("TextEffectsPage"));
     m_enlargedView = new TEnlargedView(m_clipPanel, this);
     m_clipPanel->setPreviewWindow(m_enlargedView);
     m_printHost = new ShellPrintHost(*this);
@@ -224,6 +228,8 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
 
 TfrmVZMain::~TfrmVZMain()
 {
+    // A running enhancement's window lives in our panel: close it first.
+    m_enhancements->shutdown();
     qApp->removeEventFilter(this);
     delete m_print;
     delete m_printHost;
@@ -345,7 +351,7 @@ void TfrmVZMain::FormCreate(const QStringList &args)
     // reported and start-up goes on with the next, as events do later.
     m_state.mixLineCount = 1;
     runReported([this] { ScaleFormToScreen(this, screenDpiOf(this)); });
-    // The application message hook for enhancements comes with them.
+    // Also the message hook of enhancements.
     runReported([this] { qApp->installEventFilter(this); });
 
     runReported([this] {
@@ -385,6 +391,13 @@ void TfrmVZMain::FormCreate(const QStringList &args)
     }
 
     runReported([this] { m_enhancements->scanEnhancements(m_state.programFolder + QStringLiteral("Enhancements/")); });
+    runReported([this, &args] {
+        // Without settings ("local") no copy of the clipboards is kept.
+        const bool local = args.value(0) == QLatin1String("local");
+        m_enhancements->setRecoveryFolder(local ? QString() : registryFolder() + QStringLiteral("/recovery/"));
+        if (!m_terminate)
+            m_enhancements->offerRecovery();
+    });
     // Chooses nothing when the list stayed empty.
     runReported([this] { m_alphabetPage->selectAndChoose(0); });
 }
@@ -495,6 +508,7 @@ void TfrmVZMain::ShowEnhancement()
     setLowerPage(QStringLiteral("Print"));
     m_pnlHideClipart->hide();
     m_clipPanel->refreshThumbnails();
+    m_enhancements->pageShown();
 }
 
 void TfrmVZMain::ShowTypeStyler()
@@ -695,6 +709,10 @@ bool TfrmVZMain::printButtonDragEvent(QEvent *event)
 
 bool TfrmVZMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // Posted by enhancements to any object; seen, never consumed.
+    const int type = event->type();
+    if (type == EnhancementsPage::kFinishedMessage || type == EnhancementsPage::kImageMessage)
+        m_enhancements->enhancementMessage(type);
     if (watched == m_btnPrintPreview && printButtonDragEvent(event))
         return true;
     switch (event->type()) {

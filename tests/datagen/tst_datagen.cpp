@@ -1,9 +1,12 @@
 // The demo data generator's own pieces: the GIF encoder, the grey SVG
 // rewrite, picture names and search words, and letter layout.
 
+#include "ComingSoon.h"
 #include "GifWriter.h"
 #include "LetterArt.h"
 #include "SvgArt.h"
+
+#include "imaging/Picture.h"
 
 #include "testutils.h"
 
@@ -29,6 +32,7 @@ private slots:
     void searchWordsFitAtLineBoundary();
     void svgCropAndBlank();
     void lettersShareHeightAndBaseline();
+    void comingSoonBitmap();
 };
 
 static QImage decodeGif(const QByteArray &bytes)
@@ -230,6 +234,30 @@ void TestDatagen::lettersShareHeightAndBaseline()
         const QRectF ink = s.path.boundingRect().adjusted(-1.5, -1.5, 1.5 + 4, 1.5 + 4);
         QVERIFY2(QRectF(0, 0, s.width, 100).contains(ink), qPrintable(QString::number(s.width)));
     }
+}
+
+// The text effects list shows this file on the enhancements page: a 24-bit
+// bitmap the program's picture type reads, with the words drawn on it.
+void TestDatagen::comingSoonBitmap()
+{
+    vztest::Sandbox box;
+    QVERIFY(writeComingSoon(box.path()));
+    const vz::Picture picture = vz::Picture::fromFile(box.path("CommingSoon.bmp"), vz::Picture::Kind::Bitmap);
+    QCOMPARE(picture.kind(), vz::Picture::Kind::Bitmap);
+    QCOMPARE(picture.size(), QSize(640, 400));
+    QFile f(box.path("CommingSoon.bmp"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QCOMPARE(bytes.left(2), QByteArray("BM"));
+    QCOMPARE(quint8(bytes.at(28)), quint8(24));
+    // White title pixels on the blue ground, not a blank picture.
+    const QImage image = picture.image().convertToFormat(QImage::Format_RGB32);
+    int white = 0;
+    for (int y = 90; y < 200; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        white += int(std::count(line, line + image.width(), qRgb(255, 255, 255)));
+    }
+    QVERIFY2(white > 1000, qPrintable(QString::number(white)));
 }
 
 QTEST_MAIN(TestDatagen)

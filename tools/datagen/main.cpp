@@ -2,6 +2,7 @@
 
 #include "Alphabets.h"
 #include "Clipart.h"
+#include "ComingSoon.h"
 #include "Guidance.h"
 #include "Lists.h"
 #include "SvgArt.h"
@@ -108,6 +109,12 @@ static int generate(const QStringList &args)
         if (!generateGuidance(out, {lists + QStringLiteral("tips.txt"), lists + QStringLiteral("tours"), clipart, characters},
                               log, &tips, &tours))
             return 1;
+    }
+    if (only.isEmpty() || only == QLatin1String("guidance")) {
+        if (!writeComingSoon(out)) {
+            log << "vzdatagen: cannot write " << out << "CommingSoon.bmp\n";
+            return 1;
+        }
     }
     log << "vzdatagen: " << alphabets.alphabets << " alphabets (" << alphabets.letters << " letters), " << clips.sets
         << " clip-art sets (" << clips.pictures << " pictures in each tree, " << clips.vector << " of them WMF, "
