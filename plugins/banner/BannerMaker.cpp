@@ -50,8 +50,10 @@ QPushButton *colourButton(QWidget *parent, const QString &name, QColor *colour)
 
 void refresh()
 {
-    if (s_banner.preview)
-        s_banner.preview->setPixmap(QPixmap::fromImage(vzsample::renderBanner(s_banner.style)));
+    if (!s_banner.preview)
+        return;
+    s_banner.preview->setPixmap(QPixmap::fromImage(vzsample::renderBanner(s_banner.style)));
+    s_banner.preview->adjustSize();
 }
 
 QWidget *buildWindow(QWidget *panel)

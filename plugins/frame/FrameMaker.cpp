@@ -50,6 +50,7 @@ void refresh()
         return;
     const QImage out = framed();
     s_frame.preview->setPixmap(out.isNull() ? QPixmap() : QPixmap::fromImage(out));
+    s_frame.preview->adjustSize();
     s_frame.source->setText(s_frame.picture.isNull() ? QStringLiteral("The clipboards hold no picture.")
                                                      : QStringLiteral("%1 x %2").arg(s_frame.picture.width()).arg(s_frame.picture.height()));
 }

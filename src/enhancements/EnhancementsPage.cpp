@@ -265,6 +265,7 @@ EnhancementsPage::EnhancementsPage(QWidget *pluginsPage, QWidget *flashPage, Cli
     link->setCursor(Qt::PointingHandCursor);
     connect(link, &QLabel::linkActivated, this, [](const QString &url) { shellOpen(url); });
     embedLayout->addWidget(m_notice, Align::None, QRect(0, 0, 478, 131), 0);
+
     // The text effects page is built by TextEffectsPage.
     Q_UNUSED(flashPage);
 
@@ -454,8 +455,6 @@ void EnhancementsPage::offerRecovery()
     m_recovery.remove();
 }
 
-// Discovery, installation and the runtime protocol come with the
-// enhancements subsystem.
 void EnhancementsPage::scanEnhancements(const QString &folder) { ScanEnhancements(folder, m_pluginListbox, m_pluginListbox->window()); }
 
 } // namespace vz

@@ -15,6 +15,7 @@
 
 #include <dlfcn.h>
 #include <memory>
+#include <thread>
 
 extern "C" void DllImage(void *holder);
 
@@ -89,6 +90,7 @@ private Q_SLOTS:
     void sameEntryAgainCallsAgain();
     void missingCloseProcedure();
     void closingTheWindowCloses();
+    void thrownExceptionsReported();
     void rowsDrawn();
 
 private:
@@ -107,7 +109,7 @@ void TestEnhancementRuntime::init()
     m_box = std::make_unique<vztest::Sandbox>();
     m_box->write("program/characters", "A=A\r\n");
     m_box->mkdir("program/Enhancements/Dll");
-    for (const char *name : {"vzt_first.so", "vzt_second.so", "vzt_noclose.so", "vzt_unresolved.so"})
+    for (const char *name : {"vzt_first.so", "vzt_second.so", "vzt_noclose.so", "vzt_unresolved.so", "vzt_throwing.so"})
         QVERIFY(QFile::copy(QStringLiteral(VZ_TEST_ENHANCEMENT_DIR "/") + QLatin1String(name), lib(QLatin1String(name))));
     setProgramFolder(m_box->path("program"));
     setCopiedImageShown(false);
@@ -288,6 +290,15 @@ void TestEnhancementRuntime::dllImageIgnoresOtherHolders()
     DllImage(&other);
     QVERIFY(!copiedImageShown());
     QVERIFY(m_window->clipboardPanel()->imgWidowClip()->isEmpty());
+    // Our own holder, but from another thread: widgets are not touched there.
+    THasDllImage &own = m_page->holder();
+    own.Image->setImage(QImage(4, 4, QImage::Format_RGB32));
+    own.HasImage = 1;
+    std::thread([&own] { DllImage(&own); }).join();
+    QVERIFY(!copiedImageShown());
+    QVERIFY(m_window->clipboardPanel()->imgWidowClip()->isEmpty());
+    DllImage(&own);
+    QVERIFY(copiedImageShown());
 }
 
 void TestEnhancementRuntime::imageMessage_data()
@@ -379,6 +390,17 @@ void TestEnhancementRuntime::closingTheWindowCloses()
     click(entryFor(QStringLiteral("vzt_first.so")));
     m_window.reset();
     QCOMPARE(*rec.closeCalls, 2);
+}
+
+void TestEnhancementRuntime::thrownExceptionsReported()
+{
+    click(entryFor(QStringLiteral("vzt_throwing.so")));
+    QCOMPARE(m_dialogs->messages(), QStringList{QStringLiteral("The enhancement failed: entry went wrong")});
+    QVERIFY(m_page->running());
+    m_dialogs->clear();
+    m_page->closeEnhancement();
+    QCOMPARE(m_dialogs->messages(), QStringList{QStringLiteral("The enhancement failed.")});
+    QVERIFY(!m_page->running());
 }
 
 void TestEnhancementRuntime::rowsDrawn()

@@ -67,6 +67,7 @@ private Q_SLOTS:
     void frameKeepsPicture();
     void bannerRunsInTheHost();
     void frameRunsInTheHost();
+    void firstStartOffersBoth();
 
 private:
     void openHost(vztest::Sandbox &box);
@@ -253,6 +254,41 @@ void TestSamples::frameRunsInTheHost()
     m_window->close();
     QVERIFY(!m_page->running());
     QVERIFY(!m_page->pnlEmbed()->findChild<QWidget *>(QStringLiteral("FrameMaker")));
+    m_window.reset();
+}
+
+void TestSamples::firstStartOffersBoth()
+{
+    // A program folder as the build lays it out: both descriptors waiting.
+    vztest::Sandbox box;
+    box.mkdir("program/Enhancements/Installed");
+    QVERIFY(QFile::copy(QStringLiteral(VZ_SOURCE_DIR "/plugins/banner/BannerMaker.hmp"), box.path("program/Enhancements/BannerMaker.hmp")));
+    QVERIFY(QFile::copy(QStringLiteral(VZ_SOURCE_DIR "/plugins/frame/FrameMaker.hmp"), box.path("program/Enhancements/FrameMaker.hmp")));
+    openHost(box); // answers Yes to every question
+    const QStringList messages = m_dialogs->messages();
+    QCOMPARE(messages.size(), 4); // a question and a success message for each
+    QVERIFY(messages[0].contains(QStringLiteral("BannerMaker.hmp")));
+    QVERIFY(messages[2].contains(QStringLiteral("FrameMaker.hmp")));
+    QListWidget *list = m_page->pluginListbox();
+    QCOMPARE(list->count(), 2);
+    QVERIFY(QFile::exists(box.path("program/Enhancements/Installed/BannerMaker.hmp")));
+    QVERIFY(QFile::exists(box.path("program/Enhancements/Installed/FrameMaker.hmp")));
+    m_dialogs->clear();
+
+    // Each runs from its row, hands its picture over and closes.
+    for (int row = 0; row < 2; ++row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+        QVERIFY2(m_dialogs->requests().isEmpty(), qPrintable(m_dialogs->messages().join(QLatin1Char('|'))));
+        QVERIFY(m_page->running());
+        const QString prefix = row == 0 ? QStringLiteral("btnBanner") : QStringLiteral("btnFrame");
+        auto *send = m_page->pnlEmbed()->findChild<QAbstractButton *>(prefix + QStringLiteral("Send"));
+        QVERIFY(send);
+        setCopiedImageShown(false);
+        send->click();
+        QVERIFY(copiedImageShown());
+        m_page->pnlEmbed()->findChild<QAbstractButton *>(prefix + QStringLiteral("Close"))->click();
+        QTRY_VERIFY(!m_page->running());
+    }
     m_window.reset();
 }
 
