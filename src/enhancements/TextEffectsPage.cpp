@@ -69,12 +69,13 @@ TextEffectsPage::TextEffectsPage(QWidget *flashPage, std::function<PictureView *
     m_notice = colouredPanel(m_page, QStringLiteral("pnlTextEffectNotice"), Qt::white);
     m_notice->resize(kNoticeWidth, kNoticeHeight);
     auto *noticeLayout = new QVBoxLayout(m_notice);
+    noticeLayout->setContentsMargins(2, 8, 2, 8);
     auto *text = new QLabel(QStringLiteral("You have not installed Text Effects yet. When they are avaliable, you can "
                                            "purchase\n and download Text Effects at:"),
                             m_notice);
     text->setObjectName(QStringLiteral("lblTextEffectNotice"));
     text->setAlignment(Qt::AlignCenter);
-    text->setWordWrap(true);
+    text->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     noticeLayout->addWidget(text);
     m_link = new QLabel(kMakerSite, m_notice);
     m_link->setObjectName(QStringLiteral("lblTextEffectLink"));

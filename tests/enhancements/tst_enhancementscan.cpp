@@ -275,6 +275,9 @@ void TestEnhancementScan::descriptorFilesFound()
     for (const char *name : {"b.HMP", "a.hmp", "c.Hmp", ".hidden.hmp", "x.hmpx", "x.txt", "hmp", "Installed/in.hmp"})
         m_box->write(QString("Enhancements/") + name, descriptor("b.so", "B"));
     m_box->mkdir("Enhancements/folder.hmp");
+    // Reading a pipe would wait for ever.
+    QCOMPARE(::mkfifo(QFile::encodeName(folder() + "pipe.hmp").constData(), 0644), 0);
+    QVERIFY(QFile::link(folder() + "gone.so", folder() + "dangling.hmp"));
     QCOMPARE(findDescriptors(folder()), (QStringList{"a.hmp", "b.HMP", "c.Hmp"}));
 }
 

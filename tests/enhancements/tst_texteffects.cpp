@@ -198,12 +198,12 @@ void TestTextEffects::showingKeepsTheMovie()
     QCOMPARE(w.findChild<QStackedWidget *>("MainNotebook")->currentWidget()->objectName(), QString("VZFlash"));
     QVERIFY(page->swfPlayer()->playing());
     QCOMPARE(page->swfPlayer()->movie(), m_box->path("program/CommingSoon.swf"));
-    // The list shows its picture on the enhancements page, when it has one.
+    // The list shows its picture on the enhancements page.
     writeComingSoon(Qt::red);
     page->ListBox1Click();
     auto *imgPlugin = w.findChild<PictureView *>("imgPlugin");
-    if (imgPlugin)
-        QCOMPARE(imgPlugin->picture().size(), QSize(20, 10));
+    QVERIFY(imgPlugin);
+    QCOMPARE(imgPlugin->picture().size(), QSize(20, 10));
     QVERIFY(m_answers->messages().isEmpty());
 }
 
