@@ -83,14 +83,14 @@ bool ClipboardRecovery::saveRaster(int slot, const QImage &bitmap)
 bool ClipboardRecovery::savePicture(int index, const Picture &picture, const QString &name)
 {
     Saved &saved = m_pictures[index];
-    const QByteArray bytes = picture.saveData();
-    if (saved.valid && saved.pictureKind == picture.kind() && saved.pictureBytes == bytes)
+    // Encoding a bitmap only to compare it costs more than the whole copy
+    // should; every change to a picture makes new data, so identity suffices.
+    if (saved.valid && saved.picture.sharesDataWith(picture))
         return true;
-    if (!writeFileAtomically(m_folder + name, bytes))
+    if (!writeFileAtomically(m_folder + name, picture.saveData()))
         return false;
     saved.valid = true;
-    saved.pictureKind = picture.kind();
-    saved.pictureBytes = bytes;
+    saved.picture = picture;
     return true;
 }
 

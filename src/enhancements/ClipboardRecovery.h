@@ -38,8 +38,7 @@ private:
     {
         bool valid = false;
         qint64 rasterKey = 0;
-        QByteArray pictureBytes;
-        Picture::Kind pictureKind = Picture::Kind::None;
+        Picture picture; // what was written, kept so its identity can be compared
     };
     bool saveRaster(int slot, const QImage &bitmap);
     bool savePicture(int slot, const Picture &picture, const QString &name);

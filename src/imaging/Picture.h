@@ -44,6 +44,10 @@ public:
     Kind kind() const { return m_d ? m_d->kind : Kind::None; }
     bool isNull() const { return kind() == Kind::None; }
     bool isMetafile() const { return kind() == Kind::Metafile || kind() == Kind::EnhancedMetafile; }
+    // True when both hold the very same data. The data is never changed in
+    // place (setSize makes new data), so this is a cheap test that a kept
+    // copy is still what a holder holds.
+    bool sharesDataWith(const Picture &other) const { return m_d == other.m_d; }
 
     // Size in pixels; for metafiles the physical size at 96 pixels per inch
     // unless set.

@@ -91,6 +91,8 @@ private Q_SLOTS:
     void localKeepsNoCopy();
     void copyFollowsTheRun();
     void unchangedSlotsNotRewritten();
+    void changedSlotRewrittenAfterUnchangedCopy_data();
+    void changedSlotRewrittenAfterUnchangedCopy();
 
 private:
     QString recoveryFolder() const { return registryFolder() + QStringLiteral("/recovery/"); }
@@ -269,6 +271,82 @@ void TestEnhancementCrash::unchangedSlotsNotRewritten()
     recovery.remove();
     QVERIFY(!recovery.exists());
     QVERIFY(!QDir(local.path("copy")).exists());
+}
+
+void TestEnhancementCrash::changedSlotRewrittenAfterUnchangedCopy_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("rewritten"); // the one file written again, none when empty
+    QTest::newRow("nothing") << "nothing" << "";
+    QTest::newRow("raster replaced") << "raster replaced" << "raster1.png";
+    QTest::newRow("raster edited in place") << "raster edited" << "raster1.png";
+    QTest::newRow("bitmap picture replaced") << "picture replaced" << "picture2.dat";
+    QTest::newRow("bitmap picture width set") << "picture width" << "picture2.dat";
+    QTest::newRow("metafile resized") << "metafile resized" << "picture3.dat";
+    QTest::newRow("thumbnail replaced") << "thumbnail replaced" << "windows.dat";
+}
+
+void TestEnhancementCrash::changedSlotRewrittenAfterUnchangedCopy()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, rewritten);
+    vztest::Sandbox local;
+    ClipboardRecovery recovery(local.path("copy"));
+    toteBag(kAlphaClip).RasterHolder.setBitmap(gradient(10, 10));
+    toteBag(kAlphaClip).HasRaster = true;
+    toteBag(kClipartClip).SetPicture(Picture::fromImage(gradient(12, 9)));
+    toteBag(kMixClip).SetPicture(Picture::fromBytes(readAll(box() + QStringLiteral("drawing.wmf")), Picture::Kind::Metafile));
+    setCopiedImageShown(true);
+    Picture thumbnail = Picture::fromImage(gradient(7, 7));
+    QVERIFY(recovery.save(thumbnail));
+
+    const QStringList files{QStringLiteral("raster1.png"), QStringLiteral("picture2.dat"), QStringLiteral("picture3.dat"),
+                            QStringLiteral("windows.dat")};
+    const auto removeAll = [&] {
+        for (const QString &f : files)
+            QVERIFY(QFile::remove(local.path(QStringLiteral("copy/") + f)));
+    };
+    const auto present = [&] {
+        QStringList out;
+        for (const QString &f : files)
+            if (QFile::exists(local.path(QStringLiteral("copy/") + f)))
+                out << f;
+        return out.join(QLatin1Char(' '));
+    };
+    // An unchanged copy writes nothing but the index...
+    removeAll();
+    QVERIFY(recovery.save(thumbnail));
+    QCOMPARE(present(), QString());
+    QVERIFY(QFile::exists(local.path("copy/index.txt")));
+
+    // ...and does not hide a change made after it.
+    if (change == QLatin1String("raster replaced"))
+        toteBag(kAlphaClip).RasterHolder.setBitmap(gradient(11, 10));
+    else if (change == QLatin1String("raster edited"))
+        toteBag(kAlphaClip).RasterHolder.Reverse();
+    else if (change == QLatin1String("picture replaced"))
+        toteBag(kClipartClip).SetPicture(Picture::fromImage(gradient(13, 9)));
+    else if (change == QLatin1String("picture width"))
+        setBitmapWidth(toteBag(kClipartClip).PictureHolder, 20);
+    else if (change == QLatin1String("metafile resized"))
+        toteBag(kMixClip).PictureHolder.setSize(QSize(160, 120));
+    else if (change == QLatin1String("thumbnail replaced"))
+        thumbnail = Picture::fromImage(gradient(8, 7));
+    QVERIFY(recovery.save(thumbnail));
+    QCOMPARE(present(), rewritten);
+
+    // What was written is what the clipboards now hold.
+    if (rewritten.startsWith(QLatin1String("raster"))) {
+        QImage back;
+        QVERIFY(back.load(local.path(QStringLiteral("copy/") + rewritten), "PNG"));
+        QCOMPARE(back.convertToFormat(QImage::Format_RGB32),
+                 toteBag(kAlphaClip).RasterHolder.Bitmap().convertToFormat(QImage::Format_RGB32));
+    } else if (!rewritten.isEmpty()) {
+        const Picture held = rewritten == QLatin1String("windows.dat") ? thumbnail
+                             : rewritten == QLatin1String("picture2.dat") ? toteBag(kClipartClip).PictureHolder
+                                                                           : toteBag(kMixClip).PictureHolder;
+        QCOMPARE(readAll(local.path(QStringLiteral("copy/") + rewritten)), held.saveData());
+    }
 }
 
 int main(int argc, char **argv)
