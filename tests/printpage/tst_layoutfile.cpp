@@ -115,6 +115,7 @@ private slots:
     void bodyErrors_data();
     void bodyErrors();
     void picturesScaleToAnotherPage();
+    void handBuiltFilesRead();
 
     void integerEdges_data();
     void integerEdges();
@@ -420,6 +421,30 @@ void TestLayoutFile::picturesScaleToAnotherPage()
     huge.left = 1e6;
     QVERIFY(!layoutPictureRect(huge, 40, 40));
     QVERIFY(layoutPictureRect(d.pictures[0], 1e12, 40) == std::nullopt);
+}
+
+// The fuzz seeds are built by hand, apart from the encoder: they read as
+// the files they describe.
+void TestLayoutFile::handBuiltFilesRead()
+{
+    const QString dir = QStringLiteral(VZ_SOURCE_DIR "/fuzz/corpus/layoutfile/");
+    const struct { const char *name; bool landscape; int pictures; int boxes; } files[] = {
+        {"empty.vzl", false, 0, 0}, {"onebox.vzl", true, 0, 1}, {"pictures.vzl", false, 2, 2}};
+    for (const auto &f : files) {
+        QFile file(dir + QLatin1StringView(f.name));
+        QVERIFY2(file.open(QIODevice::ReadOnly), f.name);
+        const DecodedLayout d = decodeLayout(file.readAll(), 96);
+        QCOMPARE(d.status, DecodedLayout::Status::Ok);
+        QCOMPARE(d.landscape, f.landscape);
+        QCOMPARE(d.pictures.size(), f.pictures);
+        QCOMPARE(d.boxes.size(), f.boxes);
+        for (const TextBoxData &box : d.boxes) {
+            QCOMPARE(box.bounds, QRect(10, 20, 100, 50));
+            QCOMPARE(box.alignment, int(TextAlign::Center));
+            QVERIFY(!box.borderSingle && box.borderFlag && box.bold && box.italic);
+            QVERIFY(box.text.endsWith(QStringLiteral("\r\n\u041f\u0440")));
+        }
+    }
 }
 
 void TestLayoutFile::integerEdges_data()
