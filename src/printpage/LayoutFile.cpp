@@ -239,4 +239,19 @@ QString layoutVersionText(qint64 version)
         .arg(double(version), 0, 'f', 2);
 }
 
+QString layoutStatusMessage(const DecodedLayout &layout)
+{
+    switch (layout.status) {
+    case DecodedLayout::Status::Ok:
+        return {};
+    case DecodedLayout::Status::HeaderCorrupt:
+        return QStringLiteral("The file header appears to be corrupt.  The ZO Dodiduv cannot open the file");
+    case DecodedLayout::Status::Version:
+        return layoutVersionText(layout.version);
+    case DecodedLayout::Status::BodyError:
+        break;
+    }
+    return QStringLiteral("An error occured while loading the file.\rThe file could not be loaded.");
+}
+
 } // namespace vz

@@ -65,5 +65,8 @@ std::optional<QRect> layoutPictureRect(const DecodedPicture &picture, double ppi
 
 // "This version of ... It requires version 2.00."
 QString layoutVersionText(qint64 version);
+// What the program says about a file read with this status (CR for a line
+// break); empty for Ok.
+QString layoutStatusMessage(const DecodedLayout &layout);
 
 } // namespace vz

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -129,6 +131,7 @@ private slots:
     void fontHeight_data();
     void fontHeight();
     void boxPropertiesRoundTrip();
+    void dumpCommand();
 };
 
 void TestLayoutFile::emptyPage()
@@ -721,6 +724,54 @@ void TestLayoutFile::boxPropertiesRoundTrip()
     QVERIFY(right.contains(sstr("taRightJustify")));
     right.replace(sstr("frmPrint.PopupMenu1"), sstr("other.Menu"));
     QCOMPARE(decodeTextBox(right, 120).alignment, int(TextAlign::Right));
+}
+
+// vztool layout dump, run as a process.
+void TestLayoutFile::dumpCommand()
+{
+    const QString tool = QStringLiteral(VZ_PROGRAM_DIR "/vztool");
+    if (!QFile::exists(tool))
+        QSKIP("vztool not built");
+    const auto run = [&](const QStringList &args, QString *stdOut, QString *stdErr) {
+        QProcess p;
+        p.start(tool, args);
+        if (!p.waitForFinished(60000))
+            return -1;
+        *stdOut = QString::fromUtf8(p.readAllStandardOutput());
+        *stdErr = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    };
+    QTemporaryDir dir;
+    PageLayout page;
+    page.landscape = true;
+    page.pictures = {{bitmap(Qt::red, QSize(6, 5)), QRect(0, 96, 192, 48)}};
+    page.boxes = {sampleBox(QStringLiteral("Hello"))};
+    const QByteArray good = encodeLayout(page);
+    const QString goodPath = dir.filePath(QStringLiteral("good.VZL"));
+    QFile f(goodPath);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(good) == good.size());
+    f.close();
+    QString o, e;
+    QCOMPARE(run({QStringLiteral("layout"), QStringLiteral("dump"), goodPath, QStringLiteral("--lines")}, &o, &e), 0);
+    for (const QString &line : {QStringLiteral("length %1 (matching").arg(good.size()), QStringLiteral("magic \"VZ\""),
+                                QStringLiteral("orientation 1 (landscape)"),
+                                QStringLiteral("picture 1: kind 1, "), QStringLiteral("top 1 left 0 height 0.5 width 2 in, 6x5"),
+                                QStringLiteral("    Font.Height = -16 (12 pt at 96 dpi)"),
+                                QStringLiteral("    Lines.Strings = (\"Hello\")"), QStringLiteral("\tHello\n"),
+                                QStringLiteral("trailer %1").arg(int32At(good, good.size() - 4))})
+        QVERIFY2(o.contains(line), qPrintable(line + QStringLiteral(" not in:\n") + o));
+
+    QByteArray v2 = good;
+    v2[6] = 2;
+    const QString v2Path = dir.filePath(QStringLiteral("v2.VZL"));
+    QFile g(v2Path);
+    QVERIFY(g.open(QIODevice::WriteOnly) && g.write(v2) == v2.size());
+    g.close();
+    QCOMPARE(run({QStringLiteral("layout"), QStringLiteral("dump"), v2Path}, &o, &e), 1);
+    QVERIFY2(e.contains(QStringLiteral("It requires version 2.00.")), qPrintable(e));
+    QCOMPARE(run({QStringLiteral("layout"), QStringLiteral("dump"), dir.filePath(QStringLiteral("none.VZL"))}, &o, &e), 1);
+    QVERIFY(e.contains(QStringLiteral("The file you requested does not exist.")));
+    QCOMPARE(run({QStringLiteral("layout"), QStringLiteral("show")}, &o, &e), 2);
 }
 
 QTEST_GUILESS_MAIN(TestLayoutFile)
