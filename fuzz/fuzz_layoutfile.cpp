@@ -1,6 +1,7 @@
 // Layout files from arbitrary bytes: decode (pictures included), place the
 // pictures, and check that what decodes re-encodes and decodes the same.
 
+#include "common/VzError.h"
 #include "printpage/LayoutFile.h"
 
 #include <cstdlib>

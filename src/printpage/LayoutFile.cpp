@@ -17,7 +17,6 @@ constexpr qint32 kKindBitmap = 1;
 constexpr qint32 kKindMetafile = 2;
 constexpr qint32 kKindJpeg = 3;
 constexpr qint32 kKindGif = 4;
-constexpr qint64 kHeaderSize = 18;
 constexpr double kMaxPixels = 1000000;
 
 void putInt32(QByteArray &out, qint32 v)

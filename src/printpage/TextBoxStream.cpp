@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace vz {
@@ -73,7 +75,7 @@ int mulDiv(int a, int b, int c)
     if (c == 0)
         return -1;
     const qint64 n = qint64(a) * b;
-    const qint64 q = (std::llabs(n) * 2 + std::llabs(c)) / (std::llabs(qint64(c)) * 2);
+    const qint64 q = std::min<qint64>((std::llabs(n) * 2 + std::llabs(c)) / (std::llabs(qint64(c)) * 2), INT_MAX);
     return int(((n < 0) != (c < 0)) ? -q : q);
 }
 
