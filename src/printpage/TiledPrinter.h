@@ -1,11 +1,30 @@
 #pragma once
 
+#include <QByteArray>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <functional>
 
 namespace vz {
+
+class PrintDevice;
+
+// How the tiled printer sends one bitmap; the page sets these before each.
+struct TiledPrinterSettings
+{
+    bool showErrorBoxes = false;
+    bool useDdb = false;         // device-dependent transfers from the start
+    int reductionX = 1;          // 2, 2 to send a quarter of the pixels
+    int reductionY = 1;
+    bool windowsStretch = false; // send the source's pixels; the device stretches
+    bool fallBackToDdb = true;
+    bool flushEachTile = true;
+    QSize tileSize = QSize(800, 600); // normally the primary screen in device pixels
+    // Shows an error box (caption "TExcellentImagePrinter", OK only).
+    std::function<void(const QString &)> message;
+};
 
 // One tile of a bitmap being printed: its rectangle in printer pixels, its
 // number (from 1) and how many tiles the bitmap has.
@@ -32,5 +51,14 @@ QSize printTileSize(QSize screen, int bitsPerPixel, bool acceptsLargeBitmaps);
 // give false without a tile.
 bool ForEachTile(const QRect &visible, int tileWidth, int tileHeight,
                  const std::function<bool(const PrintTile &)> &routine);
+
+// Prints an uncompressed bottom-up DIB (info or core header block, pixel
+// block) stretched into (x, y, w, h) on the device, tile by tile, cut to the
+// printable area. Result: 1 printed; 0 nothing to print; -1 invalid input
+// (also header or pixel blocks shorter than the header says, and top-down
+// rows); -2 out of memory; -3 a run-length-encoded bitmap (not expanded
+// here); -5 a tile failed.
+int PrintDib(PrintDevice &device, int x, int y, int w, int h, const QByteArray &header, const QByteArray &pixels,
+             const TiledPrinterSettings &settings);
 
 } // namespace vz

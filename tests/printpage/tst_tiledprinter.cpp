@@ -3,9 +3,87 @@
 
 #include "testutils.h"
 
+#include "imaging/BmpFile.h"
+#include "printpage/PrintDevice.h"
 #include "printpage/TiledPrinter.h"
 
+#include <QPainter>
+
 using vz::PrintTile;
+using vz::RecordingPrintDevice;
+using Call = RecordingPrintDevice::Call;
+
+Q_DECLARE_METATYPE(QImage::Format)
+
+namespace {
+
+// A picture with something different in every pixel.
+QImage gradient(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(img.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb((x * 37) & 255, (y * 53) & 255, ((x ^ y) * 11) & 255);
+    }
+    return img;
+}
+
+vz::DibBlocks dibOf(const QImage &img)
+{
+    vz::DibBlocks dib;
+    if (!vz::LoadDibFromBitmap(img, dib))
+        qFatal("no DIB");
+    return dib;
+}
+
+// The page the device received: every transfer drawn into its target.
+QImage composed(const RecordingPrintDevice &dev, QSize size)
+{
+    QImage page(size, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    for (const auto &e : dev.transfers()) {
+        if (!e.refused)
+            p.drawImage(e.target, e.pixels, e.source);
+    }
+    return page;
+}
+
+// The nearest-pixel reference: page pixel (X, Y) shows source pixel
+// (X * sw / dw, Y * sh / dh) rounded down.
+QImage nearest(const QImage &source, QSize dest)
+{
+    const QImage src = source.convertToFormat(QImage::Format_RGB32);
+    QImage out(dest, QImage::Format_RGB32);
+    for (int y = 0; y < dest.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(src.constScanLine(int(qint64(y) * src.height() / dest.height())));
+        auto *row = reinterpret_cast<QRgb *>(out.scanLine(y));
+        for (int x = 0; x < dest.width(); ++x)
+            row[x] = in[qint64(x) * src.width() / dest.width()];
+    }
+    return out;
+}
+
+QByteArray infoHeader(int w, int h, int planes, int bits, int compression, int imageSize, int colours)
+{
+    QByteArray b(40 + 4 * colours, '\0');
+    const auto put = [&](int at, quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    put(0, 40);
+    put(4, quint32(w));
+    put(8, quint32(h));
+    b[12] = char(planes);
+    b[14] = char(bits);
+    put(16, quint32(compression));
+    put(20, quint32(imageSize));
+    put(32, quint32(colours));
+    return b;
+}
+
+} // namespace
 
 class TestTiledPrinter : public QObject
 {
@@ -17,6 +95,15 @@ private slots:
     void stopsAtRefusedTile();
     void tileHeight64K_data();
     void tileHeight64K();
+    void resultCodes_data();
+    void resultCodes();
+    void transfers_data();
+    void transfers();
+    void compressOddWidth();
+    void tilePixels_data();
+    void tilePixels();
+    void fallbacks_data();
+    void fallbacks();
 };
 
 void TestTiledPrinter::tiles_data()
@@ -102,6 +189,235 @@ void TestTiledPrinter::tileHeight64K()
     const qint64 rowBytes = ((qint64(bits) * width + 31) / 32) * 4;
     if (!large && expected.height() > 1)
         QVERIFY(rowBytes * expected.height() <= 65503);
+}
+
+void TestTiledPrinter::resultCodes_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("pixels");
+    QTest::addColumn<QRect>("dest");
+    QTest::addColumn<int>("result");
+
+    const vz::DibBlocks good = dibOf(gradient(8, 4).convertToFormat(QImage::Format_RGB888));
+    const QByteArray px = good.pixels;
+    const QRect dest(0, 0, 80, 40);
+    QTest::newRow("printed") << good.header << px << dest << 1;
+    QTest::newRow("partly outside") << good.header << px << QRect(-40, 980, 80, 40) << 1;
+    QTest::newRow("empty destination") << good.header << px << QRect(0, 0, 0, 40) << 0;
+    QTest::newRow("wholly outside") << good.header << px << QRect(1000, 0, 80, 40) << 0;
+    QTest::newRow("above the page") << good.header << px << QRect(0, -40, 80, 40) << 0;
+    QTest::newRow("no pixels") << good.header << QByteArray() << dest << -1;
+    QTest::newRow("short pixels") << good.header << px.left(px.size() - 1) << dest << -1;
+    QTest::newRow("header size 7") << infoHeader(8, 4, 1, 24, 0, 0, 0).replace(0, 1, "\x07") << px << dest << -1;
+    QTest::newRow("header cut") << good.header.left(30) << px << dest << -1;
+    QTest::newRow("width 0") << infoHeader(0, 4, 1, 24, 0, 0, 0) << px << dest << -1;
+    QTest::newRow("height 0") << infoHeader(8, 0, 1, 24, 0, 0, 0) << px << dest << -1;
+    QTest::newRow("top-down") << infoHeader(8, -4, 1, 24, 0, 0, 0) << px << dest << -1;
+    QTest::newRow("two planes") << infoHeader(8, 4, 2, 24, 0, 0, 0) << px << dest << -1;
+    QTest::newRow("5 bits") << infoHeader(8, 4, 1, 5, 0, 0, 0) << px << dest << -1;
+    QTest::newRow("compression 4") << infoHeader(8, 4, 1, 24, 4, 96, 0) << px << dest << -1;
+    QTest::newRow("bit fields at 24 bits") << infoHeader(8, 4, 1, 24, 3, 96, 0) << px << dest << -1;
+    QTest::newRow("bit fields without masks") << infoHeader(8, 4, 1, 32, 3, 128, 0) << px << dest << -1;
+    QTest::newRow("rle8 without image size") << infoHeader(8, 4, 1, 8, 1, 0, 256) << px << dest << -1;
+    QTest::newRow("rle8 not expanded") << infoHeader(8, 4, 1, 8, 1, 96, 256) << px << dest << -3;
+    QTest::newRow("8 bits, table cut") << infoHeader(8, 4, 1, 8, 0, 0, 256).left(40 + 4 * 255) << px << dest << -1;
+    QTest::newRow("8 bits, 2 colours used") << infoHeader(8, 4, 1, 8, 0, 0, 2) << px << dest << 1;
+
+    // A core header: 16-bit sizes, 3-byte colour entries.
+    QByteArray core(12 + 3 * 2, '\0');
+    core[0] = 12;
+    core[4] = 8;
+    core[6] = 4;
+    core[8] = 1;
+    core[10] = 1;
+    core[12 + 3] = char(0xFF);
+    QTest::newRow("core 1 bit") << core << QByteArray(16, '\x55') << dest << 1;
+    QTest::newRow("core table cut") << core.left(15) << QByteArray(16, '\x55') << dest << -1;
+    QByteArray core16 = core;
+    core16[10] = 16;
+    QTest::newRow("core 16 bits") << core16 << px << dest << -1;
+}
+
+void TestTiledPrinter::resultCodes()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, pixels);
+    QFETCH(QRect, dest);
+    QFETCH(int, result);
+    RecordingPrintDevice dev(QSize(1000, 1000), 600);
+    vz::TiledPrinterSettings s;
+    QCOMPARE(vz::PrintDib(dev, dest.x(), dest.y(), dest.width(), dest.height(), header, pixels, s), result);
+    if (result != 1)
+        QVERIFY(dev.transfers().isEmpty());
+    for (const auto &e : dev.transfers()) {
+        QVERIFY(QRect(0, 0, 1000, 1000).contains(e.target)); // only the printable part
+        QVERIFY(!e.pixels.isNull());
+    }
+}
+
+void TestTiledPrinter::transfers_data()
+{
+    QTest::addColumn<bool>("useDdb");
+    QTest::addColumn<int>("reduction");
+    QTest::addColumn<bool>("winStretch");
+    QTest::addColumn<Call>("call");
+    QTest::addColumn<QSize>("firstSource");
+    QTest::addColumn<QRect>("firstTarget");
+
+    // 100 x 50 onto (0, 0, 1000, 500) in 400 x 300 tiles: 3 columns, 2 rows.
+    QTest::newRow("dib") << false << 1 << false << Call::StretchDib << QSize(400, 300) << QRect(0, 0, 400, 300);
+    QTest::newRow("dib compress") << false << 2 << false << Call::StretchDib << QSize(200, 150) << QRect(0, 0, 400, 300);
+    QTest::newRow("dib winstretch") << false << 1 << true << Call::StretchDib << QSize(40, 30) << QRect(0, 0, 400, 300);
+    QTest::newRow("ddb: bitblt") << true << 1 << false << Call::CopyDdb << QSize(400, 300) << QRect(0, 0, 400, 300);
+    QTest::newRow("ddb compress: stretchblt") << true << 2 << false << Call::StretchDdb << QSize(200, 150) << QRect(0, 0, 400, 300);
+    QTest::newRow("ddb winstretch: stretchblt") << true << 1 << true << Call::StretchDdb << QSize(40, 30) << QRect(0, 0, 400, 300);
+}
+
+void TestTiledPrinter::transfers()
+{
+    QFETCH(bool, useDdb);
+    QFETCH(int, reduction);
+    QFETCH(bool, winStretch);
+    QFETCH(Call, call);
+    QFETCH(QSize, firstSource);
+    QFETCH(QRect, firstTarget);
+
+    RecordingPrintDevice dev(QSize(2000, 2000), 600);
+    vz::TiledPrinterSettings s;
+    s.useDdb = useDdb;
+    s.reductionX = s.reductionY = reduction;
+    s.windowsStretch = winStretch;
+    s.tileSize = QSize(400, 300);
+    const vz::DibBlocks dib = dibOf(gradient(100, 50));
+    QCOMPARE(vz::PrintDib(dev, 0, 0, 1000, 500, dib.header, dib.pixels, s), 1);
+    const auto sent = dev.transfers();
+    QCOMPARE(sent.size(), 6);
+    for (const auto &e : sent)
+        QCOMPARE(e.call, call);
+    QCOMPARE(sent[0].pixels.size(), firstSource);
+    QCOMPARE(sent[0].target, firstTarget);
+    QCOMPARE(sent[2].target.left(), 800);
+    QCOMPARE(sent[3].target.top(), 300);
+    QCOMPARE(sent[5].target.bottom() + 1, 500);
+    // Flushed after every tile.
+    int flushes = 0;
+    for (const auto &e : dev.entries())
+        flushes += e.call == Call::Flush;
+    QCOMPARE(flushes, 6);
+}
+
+void TestTiledPrinter::compressOddWidth()
+{
+    RecordingPrintDevice dev(QSize(4000, 4000), 600);
+    vz::TiledPrinterSettings s;
+    s.reductionX = s.reductionY = 2;
+    s.tileSize = QSize(1025, 600);
+    const vz::DibBlocks dib = dibOf(gradient(100, 50));
+    QCOMPARE(vz::PrintDib(dev, 0, 0, 1025, 500, dib.header, dib.pixels, s), 1);
+    const auto sent = dev.transfers();
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(sent[0].pixels.size(), QSize(512, 250));
+    QCOMPARE(sent[0].target, QRect(0, 0, 1024, 500)); // the last column is left out
+}
+
+void TestTiledPrinter::tilePixels_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QSize>("dest");
+    QTest::addColumn<bool>("small");
+
+    for (auto f : {QImage::Format_Mono, QImage::Format_Indexed8, QImage::Format_RGB555, QImage::Format_RGB16,
+                   QImage::Format_RGB888, QImage::Format_RGB32}) {
+        const QByteArray name = QByteArray::number(int(f));
+        QTest::newRow(("up, format " + name).constData()) << f << QSize(74, 46) << false;
+        QTest::newRow(("down, format " + name).constData()) << f << QSize(17, 11) << false;
+        QTest::newRow(("64 KB tiles, format " + name).constData()) << f << QSize(74, 46) << true;
+    }
+}
+
+void TestTiledPrinter::tilePixels()
+{
+    QFETCH(QImage::Format, format);
+    QFETCH(QSize, dest);
+    QFETCH(bool, small);
+
+    // 37 x 23 at its own depth; tiles of 10 x 7 cut it into many pieces.
+    const QImage source = gradient(37, 23).convertToFormat(format);
+    const vz::DibBlocks dib = dibOf(source);
+    RecordingPrintDevice dev(QSize(500, 500), 600);
+    dev.setAcceptsLargeBitmaps(!small);
+    vz::TiledPrinterSettings s;
+    s.tileSize = small ? QSize(30000, 7) : QSize(10, 7);
+    QCOMPARE(vz::PrintDib(dev, 0, 0, dest.width(), dest.height(), dib.header, dib.pixels, s), 1);
+    QVERIFY(dev.transfers().size() > 1);
+    const QImage page = composed(dev, QSize(500, 500)).copy(QRect(QPoint(0, 0), dest));
+    const QImage expected = nearest(vz::dibBlocksToImage(dib.header, dib.pixels), dest);
+    QCOMPARE(vztest::maxChannelDiff(page, expected), 0);
+}
+
+void TestTiledPrinter::fallbacks_data()
+{
+    QTest::addColumn<bool>("useDdb");
+    QTest::addColumn<int>("reduction");
+    QTest::addColumn<int>("failAt");
+    QTest::addColumn<bool>("throws");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QList<Call>>("calls");
+
+    const Call D = Call::StretchDib, B = Call::CopyDdb, S = Call::StretchDdb;
+    QTest::newRow("dib tile 2 refused: resent by BitBlt")
+        << false << 1 << 2 << false << 1 << QStringList{"StretchDIBits failed! Trying BitBlt"}
+        << QList<Call>{D, D, B, B, B};
+    QTest::newRow("dib tile 1 refused, compressed: StretchBlt")
+        << false << 2 << 1 << false << 1 << QStringList{"StretchDIBits failed! Trying StretchBlt"}
+        << QList<Call>{D, S, S, S, S};
+    QTest::newRow("bitblt refused: the rest skipped")
+        << true << 1 << 2 << false << -5 << QStringList{"BitBlt failed"} << QList<Call>{B, B};
+    QTest::newRow("stretchblt refused")
+        << true << 2 << 1 << false << -5 << QStringList{"StretchBlt failed"} << QList<Call>{S};
+    QTest::newRow("fallback refused too")
+        << false << 1 << 3 << false << -5 << QStringList{"StretchDIBits failed! Trying BitBlt", "BitBlt failed"}
+        << QList<Call>{D, D, D, B};
+    QTest::newRow("throw in tile 3")
+        << false << 1 << 3 << true << -5 << QStringList{"CustomFormTileCallbackFn Exception"} << QList<Call>{D, D, D};
+}
+
+void TestTiledPrinter::fallbacks()
+{
+    QFETCH(bool, useDdb);
+    QFETCH(int, reduction);
+    QFETCH(int, failAt);
+    QFETCH(bool, throws);
+    QFETCH(int, result);
+    QFETCH(QStringList, messages);
+    QFETCH(QList<Call>, calls);
+
+    // Four tiles; the third fails as a whole when a later one is refused.
+    const vz::DibBlocks dib = dibOf(gradient(40, 40));
+    for (bool boxes : {true, false}) {
+        RecordingPrintDevice dev(QSize(1000, 1000), 600);
+        dev.failTransfer(failAt, throws ? RecordingPrintDevice::Failure::Throw : RecordingPrintDevice::Failure::Refuse);
+        if (failAt == 3 && !throws && !useDdb)
+            dev.failTransfer(4);
+        QStringList shown;
+        vz::TiledPrinterSettings s;
+        s.showErrorBoxes = boxes;
+        s.useDdb = useDdb;
+        s.reductionX = s.reductionY = reduction;
+        s.tileSize = QSize(100, 100);
+        s.message = [&](const QString &m) { shown << m; };
+        QCOMPARE(vz::PrintDib(dev, 0, 0, 200, 200, dib.header, dib.pixels, s), result);
+        QList<Call> got;
+        for (const auto &e : dev.transfers())
+            got << e.call;
+        QCOMPARE(got, calls);
+        QCOMPARE(shown, boxes ? messages : QStringList());
+        // A resent tile goes to the same place.
+        const auto sent = dev.transfers();
+        if (result == 1)
+            QCOMPARE(sent[failAt].target, sent[failAt - 1].target);
+    }
 }
 
 QTEST_MAIN(TestTiledPrinter)
