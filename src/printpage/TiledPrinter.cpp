@@ -64,6 +64,7 @@ bool ForEachTile(const QRect &visible, int tileWidth, int tileHeight,
 
 } // namespace vz
 
+#include "imaging/RasterFile.h"
 #include "printpage/PrintDevice.h"
 
 #include <cmath>
@@ -190,6 +191,61 @@ bool drawTile(Job &job, const PrintTile &tile, const QRect &target, int bw, int 
     }
 }
 
+// Expands run-length-encoded rows (RLE8 or RLE4) into `out`, prefilled
+// with `fill`. Runs past the bitmap's edges are cut, input that ends early
+// leaves the rest filled.
+void expandRle(const QByteArray &in, int bits, int width, int height, qint64 rowBytes, int fill, QByteArray &out)
+{
+    out.fill(char(bits == 4 ? (fill << 4) | fill : fill));
+    const auto *src = reinterpret_cast<const uchar *>(in.constData());
+    const qint64 n = in.size();
+    auto *dst = reinterpret_cast<uchar *>(out.data());
+    qint64 x = 0;
+    qint64 y = 0; // rows from the bottom, as stored
+    const auto put = [&](int value) {
+        if (x >= 0 && x < width && y >= 0 && y < height) {
+            uchar *row = dst + y * rowBytes;
+            if (bits == 8) {
+                row[x] = uchar(value);
+            } else {
+                uchar &b = row[x >> 1];
+                b = (x & 1) ? uchar((b & 0xF0) | value) : uchar((b & 0x0F) | (value << 4));
+            }
+        }
+        ++x;
+    };
+    qint64 pos = 0;
+    while (pos + 1 < n && y < height) {
+        const int count = src[pos];
+        const int code = src[pos + 1];
+        pos += 2;
+        if (count > 0) {
+            for (int k = 0; k < count; ++k)
+                put(bits == 8 ? code : ((k & 1) ? code & 0x0F : code >> 4));
+        } else if (code == 0) {
+            x = 0;
+            ++y;
+        } else if (code == 1) {
+            break;
+        } else if (code == 2) {
+            if (pos + 1 >= n)
+                break;
+            x += src[pos];
+            y += src[pos + 1];
+            pos += 2;
+        } else {
+            const qint64 bytes = bits == 8 ? code : (code + 1) / 2;
+            for (int k = 0; k < code; ++k) {
+                const qint64 at = pos + (bits == 8 ? k : k / 2);
+                if (at >= n)
+                    return;
+                put(bits == 8 ? src[at] : ((k & 1) ? src[at] & 0x0F : src[at] >> 4));
+            }
+            pos += (bytes + 1) & ~qint64(1); // absolute runs are padded to 16 bits
+        }
+    }
+}
+
 bool drawTileResampled(Job &job, const PrintTile &t)
 {
     const int rx = std::max(job.settings->reductionX, 1);
@@ -231,6 +287,9 @@ int PrintDib(PrintDevice &device, int x, int y, int w, int h, const QByteArray &
     const quint32 headerSize = rd32(header, 0);
     int colours = 0;
     int masks = 0;
+    bool rle = false;
+    quint32 imageSize = 0;
+    QByteArray expanded;
     qint64 signedHeight = 0;
     try {
         if (headerSize == 40) {
@@ -252,8 +311,10 @@ int PrintDib(PrintDevice &device, int x, int y, int w, int h, const QByteArray &
                 return -1;
             if (compression == 3 && bits != 16 && bits != 32)
                 return -1;
-            if (compression == 1 || compression == 2)
-                return -3;
+            if ((compression == 1 && bits != 8) || (compression == 2 && bits != 4))
+                return -1;
+            rle = compression == 1 || compression == 2;
+            imageSize = rd32(header, 20);
             colours = bits <= 8 ? (used ? int(std::min<quint32>(used, 1u << bits)) : 1 << bits) : int(std::min<quint32>(used, 256));
             masks = compression == 3 ? 3 : 0;
             const int blockSize = 40 + 4 * masks + 4 * colours;
@@ -299,8 +360,32 @@ int PrintDib(PrintDevice &device, int x, int y, int w, int h, const QByteArray &
         return -1;
     job.height = int(signedHeight);
     job.rowBytes = rowBytesOf(job.width, job.bits);
-    if (pixels.size() < job.rowBytes * job.height)
+    if (rle) {
+        const qint64 size = job.rowBytes * job.height;
+        if (size > kMaxRasterBytes)
+            return -2;
+        // Untouched parts print white: the first white colour-table entry.
+        int fill = 0;
+        const int search = std::min(colours, job.bits == 4 ? 16 : 256);
+        for (int i = 0; i < search; ++i) {
+            const char *c = job.header.constData() + 40 + 4 * i;
+            if (quint8(c[0]) == 255 && quint8(c[1]) == 255 && quint8(c[2]) == 255) {
+                fill = i;
+                break;
+            }
+        }
+        try {
+            expanded = QByteArray(size, Qt::Uninitialized);
+        } catch (const std::bad_alloc &) {
+            return -2;
+        }
+        expandRle(QByteArray::fromRawData(pixels.constData(), std::min<qint64>(imageSize, pixels.size())), job.bits,
+                  job.width, job.height, job.rowBytes, fill, expanded);
+        job.pixels = &expanded;
+        wr32(job.header, 20, quint32(size));
+    } else if (pixels.size() < job.rowBytes * job.height) {
         return -1;
+    }
     wr32(job.header, 16, masks ? 3 : 0);
 
     if (w <= 0 || h <= 0)

@@ -52,12 +52,12 @@ QSize printTileSize(QSize screen, int bitsPerPixel, bool acceptsLargeBitmaps);
 bool ForEachTile(const QRect &visible, int tileWidth, int tileHeight,
                  const std::function<bool(const PrintTile &)> &routine);
 
-// Prints an uncompressed bottom-up DIB (info or core header block, pixel
-// block) stretched into (x, y, w, h) on the device, tile by tile, cut to the
-// printable area. Result: 1 printed; 0 nothing to print; -1 invalid input
-// (also header or pixel blocks shorter than the header says, and top-down
-// rows); -2 out of memory; -3 a run-length-encoded bitmap (not expanded
-// here); -5 a tile failed.
+// Prints a bottom-up DIB (info or core header block, pixel block; RLE8 and
+// RLE4 are expanded first) stretched into (x, y, w, h) on the device, tile
+// by tile, cut to the printable area. Result: 1 printed; 0 nothing to
+// print; -1 invalid input (also header or pixel blocks shorter than the
+// header says, and top-down rows); -2 out of memory or an expansion larger
+// than any raster the program takes; -5 a tile failed.
 int PrintDib(PrintDevice &device, int x, int y, int w, int h, const QByteArray &header, const QByteArray &pixels,
              const TiledPrinterSettings &settings);
 

@@ -104,6 +104,8 @@ private slots:
     void tilePixels();
     void fallbacks_data();
     void fallbacks();
+    void runLength_data();
+    void runLength();
 };
 
 void TestTiledPrinter::tiles_data()
@@ -219,7 +221,11 @@ void TestTiledPrinter::resultCodes_data()
     QTest::newRow("bit fields at 24 bits") << infoHeader(8, 4, 1, 24, 3, 96, 0) << px << dest << -1;
     QTest::newRow("bit fields without masks") << infoHeader(8, 4, 1, 32, 3, 128, 0) << px << dest << -1;
     QTest::newRow("rle8 without image size") << infoHeader(8, 4, 1, 8, 1, 0, 256) << px << dest << -1;
-    QTest::newRow("rle8 not expanded") << infoHeader(8, 4, 1, 8, 1, 96, 256) << px << dest << -3;
+    QTest::newRow("rle8 at 4 bits") << infoHeader(8, 4, 1, 4, 1, 96, 16) << px << dest << -1;
+    QTest::newRow("rle4 at 8 bits") << infoHeader(8, 4, 1, 8, 2, 96, 256) << px << dest << -1;
+    QTest::newRow("rle8 top-down") << infoHeader(8, -4, 1, 8, 1, 96, 256) << px << dest << -1;
+    QTest::newRow("rle8 expansion too large") << infoHeader(60000, 60000, 1, 8, 1, 96, 256) << px << dest << -2;
+    QTest::newRow("rle8 image size past the block") << infoHeader(8, 4, 1, 8, 1, 100000, 256) << px << dest << 1;
     QTest::newRow("8 bits, table cut") << infoHeader(8, 4, 1, 8, 0, 0, 256).left(40 + 4 * 255) << px << dest << -1;
     QTest::newRow("8 bits, 2 colours used") << infoHeader(8, 4, 1, 8, 0, 0, 2) << px << dest << 1;
 
@@ -418,6 +424,69 @@ void TestTiledPrinter::fallbacks()
         if (result == 1)
             QCOMPARE(sent[failAt].target, sent[failAt - 1].target);
     }
+}
+
+void TestTiledPrinter::runLength_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<bool>("whiteEntry");
+    QTest::addColumn<QString>("expected"); // top row first: K black, W white, R red
+
+    const auto b = [](std::initializer_list<int> v) {
+        QByteArray out;
+        for (int x : v)
+            out.append(char(x));
+        return out;
+    };
+    // 4 x 2, colours black, white, red (or black, red, red: no white).
+    QTest::newRow("rle8 runs") << 8 << b({4, 2, 0, 0, 2, 0, 2, 2, 0, 1}) << true << "KKRR RRRR";
+    QTest::newRow("rle8 absolute, padded") << 8 << b({0, 3, 2, 0, 2, 0, 1, 0, 0, 1}) << true << "WWWW RKRK";
+    QTest::newRow("rle8 delta") << 8 << b({0, 2, 1, 1, 1, 0, 0, 1}) << true << "WKWW WWWW";
+    QTest::newRow("rle8 untouched white") << 8 << b({1, 0, 0, 1}) << true << "WWWW KWWW";
+    QTest::newRow("rle8 no white: index 0") << 8 << b({1, 2, 0, 1}) << false << "KKKK RKKK";
+    QTest::newRow("rle8 run past the right edge") << 8 << b({9, 2, 0, 0, 1, 0}) << true << "KWWW RRRR";
+    QTest::newRow("rle8 delta past the top") << 8 << b({0, 2, 0, 9, 4, 2}) << true << "WWWW WWWW";
+    QTest::newRow("rle8 cut inside an absolute run") << 8 << b({0, 4, 2, 2}) << true << "WWWW RRWW";
+    QTest::newRow("rle8 cut inside a delta") << 8 << b({1, 2, 0, 2, 1}) << true << "WWWW RWWW";
+    QTest::newRow("rle8 no end marker") << 8 << b({4, 2}) << true << "WWWW RRRR";
+    QTest::newRow("rle8 index past the table") << 8 << b({4, 200, 0, 1}) << true << "WWWW RRRR";
+    QTest::newRow("rle4 runs") << 4 << b({4, 0x20, 0, 0, 3, 0x22, 0, 1}) << true << "RRRW RKRK";
+    QTest::newRow("rle4 absolute, padded") << 4 << b({0, 3, 0x02, 0x20, 1, 0x00, 0, 1}) << true << "WWWW KRRK";
+}
+
+void TestTiledPrinter::runLength()
+{
+    QFETCH(int, bits);
+    QFETCH(QByteArray, data);
+    QFETCH(bool, whiteEntry);
+    QFETCH(QString, expected);
+
+    const int colours = bits == 8 ? 3 : 16;
+    QByteArray header = infoHeader(4, 2, 1, bits, bits == 8 ? 1 : 2, int(data.size()), colours);
+    const auto entry = [&](int i, QRgb c) {
+        header[40 + 4 * i] = char(qBlue(c));
+        header[41 + 4 * i] = char(qGreen(c));
+        header[42 + 4 * i] = char(qRed(c));
+    };
+    entry(1, whiteEntry ? qRgb(255, 255, 255) : qRgb(255, 0, 0));
+    entry(2, qRgb(255, 0, 0));
+    RecordingPrintDevice dev(QSize(100, 100), 600);
+    vz::TiledPrinterSettings s;
+    QCOMPARE(vz::PrintDib(dev, 0, 0, 4, 2, header, data, s), 1);
+    QCOMPARE(dev.transfers().size(), 1);
+    const QImage page = dev.transfers().at(0).pixels.convertToFormat(QImage::Format_RGB32);
+    QString got;
+    for (int y = 0; y < 2; ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(page.constScanLine(y));
+        for (int x = 0; x < 4; ++x) {
+            const QRgb c = row[x] & 0xFFFFFF;
+            got += c == 0 ? 'K' : c == 0xFFFFFF ? 'W' : c == 0xFF0000 ? 'R' : '?';
+        }
+        if (y == 0)
+            got += ' ';
+    }
+    QCOMPARE(got, expected);
 }
 
 QTEST_MAIN(TestTiledPrinter)
