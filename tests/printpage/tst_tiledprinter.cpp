@@ -328,36 +328,47 @@ void TestTiledPrinter::compressOddWidth()
 
 void TestTiledPrinter::tilePixels_data()
 {
-    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("pixels");
     QTest::addColumn<QSize>("dest");
     QTest::addColumn<bool>("small");
 
+    // 37 x 23 at each depth; tiles of 10 x 7 cut it into many pieces.
+    QList<std::pair<QByteArray, vz::DibBlocks>> sources;
     for (auto f : {QImage::Format_Mono, QImage::Format_Indexed8, QImage::Format_RGB555, QImage::Format_RGB16,
-                   QImage::Format_RGB888, QImage::Format_RGB32}) {
-        const QByteArray name = QByteArray::number(int(f));
-        QTest::newRow(("up, format " + name).constData()) << f << QSize(74, 46) << false;
-        QTest::newRow(("down, format " + name).constData()) << f << QSize(17, 11) << false;
-        QTest::newRow(("64 KB tiles, format " + name).constData()) << f << QSize(74, 46) << true;
+                   QImage::Format_RGB888, QImage::Format_RGB32})
+        sources.append({"format " + QByteArray::number(int(f)), dibOf(gradient(37, 23).convertToFormat(f))});
+    // 4 bits, which no image format holds: sixteen greys, varied nibbles.
+    vz::DibBlocks four;
+    four.header = infoHeader(37, 23, 1, 4, 0, 0, 16);
+    for (int i = 0; i < 16; ++i)
+        four.header[40 + 4 * i] = four.header[41 + 4 * i] = four.header[42 + 4 * i] = char(i * 17);
+    for (int i = 0; i < 20 * 23; ++i)
+        four.pixels.append(char((i * 73 + i / 20) & 0xFF));
+    sources.append({"4 bits", four});
+
+    for (const auto &[name, dib] : sources) {
+        QTest::newRow(("up, " + name).constData()) << dib.header << dib.pixels << QSize(74, 46) << false;
+        QTest::newRow(("down, " + name).constData()) << dib.header << dib.pixels << QSize(17, 11) << false;
+        QTest::newRow(("64 KB tiles, " + name).constData()) << dib.header << dib.pixels << QSize(74, 46) << true;
     }
 }
 
 void TestTiledPrinter::tilePixels()
 {
-    QFETCH(QImage::Format, format);
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, pixels);
     QFETCH(QSize, dest);
     QFETCH(bool, small);
 
-    // 37 x 23 at its own depth; tiles of 10 x 7 cut it into many pieces.
-    const QImage source = gradient(37, 23).convertToFormat(format);
-    const vz::DibBlocks dib = dibOf(source);
     RecordingPrintDevice dev(QSize(500, 500), 600);
     dev.setAcceptsLargeBitmaps(!small);
     vz::TiledPrinterSettings s;
     s.tileSize = small ? QSize(30000, 7) : QSize(10, 7);
-    QCOMPARE(vz::PrintDib(dev, 0, 0, dest.width(), dest.height(), dib.header, dib.pixels, s), 1);
+    QCOMPARE(vz::PrintDib(dev, 0, 0, dest.width(), dest.height(), header, pixels, s), 1);
     QVERIFY(dev.transfers().size() > 1);
     const QImage page = composed(dev, QSize(500, 500)).copy(QRect(QPoint(0, 0), dest));
-    const QImage expected = nearest(vz::dibBlocksToImage(dib.header, dib.pixels), dest);
+    const QImage expected = nearest(vz::dibBlocksToImage(header, pixels), dest);
     QCOMPARE(vztest::maxChannelDiff(page, expected), 0);
 }
 
