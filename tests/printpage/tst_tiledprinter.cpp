@@ -106,6 +106,7 @@ private slots:
     void fallbacks();
     void runLength_data();
     void runLength();
+    void ontoImageDevice();
 };
 
 void TestTiledPrinter::tiles_data()
@@ -498,6 +499,27 @@ void TestTiledPrinter::runLength()
             got += ' ';
     }
     QCOMPARE(got, expected);
+}
+
+void TestTiledPrinter::ontoImageDevice()
+{
+    // Through the paint-device printer, cut at the page's right edge.
+    QImage page(120, 90, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    vz::PainterPrintDevice dev(&page);
+    const vz::DibBlocks dib = dibOf(gradient(37, 23));
+    vz::TiledPrinterSettings s;
+    s.tileSize = QSize(16, 16);
+    QVERIFY(dev.beginDocument("Vellozine"));
+    QCOMPARE(vz::PrintDib(dev, 50, 20, 111, 69, dib.header, dib.pixels, s), 1);
+    QVERIFY(dev.endDocument());
+    const QImage expected = nearest(gradient(37, 23), QSize(111, 69)).copy(0, 0, 70, 69);
+    QCOMPARE(vztest::maxChannelDiff(page.copy(50, 20, 70, 69), expected), 0);
+    QCOMPARE(page.copy(0, 0, 50, 90), [] {
+        QImage white(50, 90, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        return white;
+    }());
 }
 
 QTEST_MAIN(TestTiledPrinter)
