@@ -3,7 +3,10 @@
 #include "metafile/ByteReader.h"
 #include "metafile/Dib.h"
 
+#include <QPainter>
+
 #include <algorithm>
+#include <cstring>
 
 namespace vz {
 
@@ -112,6 +115,150 @@ QByteArray writeBmp24(const QImage &image)
     out.append(head, 14);
     out.append(dib);
     return out;
+}
+
+namespace {
+
+void putU16(char *at, quint16 v)
+{
+    at[0] = char(v & 0xFF);
+    at[1] = char(v >> 8);
+}
+
+void putU32(char *at, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = char((v >> (8 * i)) & 0xFF);
+}
+
+// A colour-table entry (blue, green, red, 0) with its alpha put on white.
+void putTableEntry(char *at, QRgb c)
+{
+    const int a = qAlpha(c);
+    const auto onWhite = [a](int v) { return char((v * a + 255 * (255 - a) + 127) / 255); };
+    at[0] = onWhite(qBlue(c));
+    at[1] = onWhite(qGreen(c));
+    at[2] = onWhite(qRed(c));
+    at[3] = 0;
+}
+
+QImage onWhite32(const QImage &bitmap)
+{
+    if (!bitmap.hasAlphaChannel())
+        return bitmap.convertToFormat(QImage::Format_RGB32);
+    QImage canvas(bitmap.size(), QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter p(&canvas);
+    p.drawImage(0, 0, bitmap);
+    p.end();
+    return canvas;
+}
+
+} // namespace
+
+bool LoadDibFromBitmap(const QImage &bitmap, DibBlocks &out)
+{
+    out = DibBlocks();
+    if (bitmap.isNull() || bitmap.width() <= 0 || bitmap.height() <= 0)
+        return false;
+
+    QImage image;
+    int bits = 32;
+    quint32 compression = 0;
+    bool swapRgb = false;
+    QList<QRgb> table;
+    switch (bitmap.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        image = bitmap.convertToFormat(QImage::Format_Mono);
+        bits = 1;
+        table = image.colorTable();
+        // A table too short for the indices: black and white, as Qt shows them.
+        if (table.size() < 2)
+            table = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+        table.resize(2);
+        break;
+    case QImage::Format_Indexed8:
+        image = bitmap;
+        bits = 8;
+        table = image.colorTable();
+        if (table.isEmpty()) {
+            for (int i = 0; i < 256; ++i)
+                table.append(qRgb(i, i, i));
+        }
+        table.resize(std::min<qsizetype>(table.size(), 256));
+        break;
+    case QImage::Format_RGB555:
+        image = bitmap;
+        bits = 16;
+        break;
+    case QImage::Format_RGB16:
+        image = bitmap;
+        bits = 16;
+        compression = 3; // bit fields: 5-6-5
+        break;
+    case QImage::Format_BGR888:
+        image = bitmap;
+        bits = 24;
+        break;
+    case QImage::Format_RGB888:
+        image = bitmap;
+        bits = 24;
+        swapRgb = true;
+        break;
+    default:
+        image = onWhite32(bitmap);
+        break;
+    }
+    if (image.isNull())
+        return false;
+
+    const qint64 w = image.width();
+    const qint64 h = image.height();
+    const qint64 rowBytes = ((bits * w + 31) / 32) * 4;
+    const qint64 imageSize = rowBytes * h;
+    // The printer takes no bitmap with fewer than 32 bytes of pixels.
+    if (imageSize < 32 || imageSize > 0x7FFFFFFF)
+        return false;
+
+    const int masks = compression == 3 ? 3 : 0;
+    QByteArray header(40 + 4 * masks + 4 * table.size(), '\0');
+    char *hd = header.data();
+    putU32(hd + 0, 40);
+    putU32(hd + 4, quint32(w));
+    putU32(hd + 8, quint32(h));
+    putU16(hd + 12, 1);
+    putU16(hd + 14, quint16(bits));
+    putU32(hd + 16, compression);
+    putU32(hd + 20, quint32(imageSize));
+    putU32(hd + 24, quint32(std::max(0, image.dotsPerMeterX())));
+    putU32(hd + 28, quint32(std::max(0, image.dotsPerMeterY())));
+    putU32(hd + 32, quint32(table.size()));
+    if (masks) {
+        putU32(hd + 40, 0xF800);
+        putU32(hd + 44, 0x07E0);
+        putU32(hd + 48, 0x001F);
+    }
+    for (qsizetype i = 0; i < table.size(); ++i)
+        putTableEntry(hd + 40 + 4 * masks + 4 * i, table.at(i));
+
+    QByteArray pixels(imageSize, '\0');
+    const qint64 used = (bits * w + 7) / 8; // the bytes of a row that hold pixels
+    for (qint64 y = 0; y < h; ++y) {
+        const uchar *src = image.constScanLine(int(h - 1 - y));
+        char *dst = pixels.data() + y * rowBytes;
+        std::memcpy(dst, src, size_t(used));
+        if (swapRgb) {
+            for (qint64 x = 0; x < w; ++x)
+                std::swap(dst[3 * x], dst[3 * x + 2]);
+        }
+    }
+
+    out.header = std::move(header);
+    out.pixels = std::move(pixels);
+    out.width = int(w);
+    out.height = int(h);
+    return true;
 }
 
 } // namespace vz

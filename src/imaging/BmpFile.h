@@ -21,4 +21,23 @@ QImage readBmpFile(const QByteArray &bytes, QString *error = nullptr);
 // rows padded to 4 bytes. Transparent parts are put on white.
 QByteArray writeBmp24(const QImage &image);
 
+// A device-independent bitmap in two blocks, as the printer takes it: the
+// header block (40-byte info header, bit masks when there are any, colour
+// table) and the bottom-up pixel rows padded to 4 bytes.
+struct DibBlocks
+{
+    QByteArray header;
+    QByteArray pixels;
+    int width = 0;
+    int height = 0;
+};
+
+// The bitmap at its own depth: Mono 1 bit, Indexed8 8 bits (each with its
+// colour table), RGB555 and RGB16 16 bits (RGB16 with its masks), BGR888 and
+// RGB888 24 bits, every other format 32 bits. Transparent parts, including
+// translucent colour-table entries, are put on white. False (blocks left
+// empty) for a null image and for fewer than 32 bytes of pixels, which the
+// printer cannot take as a bitmap.
+bool LoadDibFromBitmap(const QImage &bitmap, DibBlocks &out);
+
 } // namespace vz
