@@ -35,6 +35,7 @@
 #include "shell/ShellPrintHost.h"
 #include "shell/Startup.h"
 #include "shell/TipsPanel.h"
+#include "shell/formHelpDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -578,7 +579,12 @@ void TfrmVZMain::btnpreviewClick()
     m_clipPanel->ClipBoardToEffects(0);
 }
 void TfrmVZMain::btnTourClick() { Q_EMIT commandRun(QStringLiteral("btnTour")); }
-void TfrmVZMain::btnHelpClick() { Q_EMIT commandRun(QStringLiteral("btnHelp")); }
+void TfrmVZMain::btnHelpClick()
+{
+    Q_EMIT commandRun(QStringLiteral("btnHelp"));
+    TfrmHelpDlg dlg(this);
+    dlg.runModal();
+}
 void TfrmVZMain::RunCatalogUpdate()
 {
     Q_EMIT commandRun(QStringLiteral("RunCatalogUpdate"));
