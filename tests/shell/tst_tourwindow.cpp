@@ -1,0 +1,103 @@
+#include "shell/FormTour.h"
+
+#include "testutils.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QToolButton>
+
+using namespace vz;
+
+namespace {
+
+struct Recorder : TourActions
+{
+    QStringList log;
+    void perform(int code, const QString &) override { log.append(QString::number(code)); }
+    void missTyped(int code) override { log.append(QStringLiteral("miss %1").arg(code)); }
+};
+
+const QString kSeedTour = QStringLiteral(VZ_SOURCE_DIR "/fuzz/corpus/tour/three_steps.tor");
+
+QString shownTitle(QWidget *w) { return w->findChild<QLabel *>(QStringLiteral("lblTourTitle"))->text(); }
+
+void pressNext(QWidget *w) { w->findChild<QAbstractButton *>(QStringLiteral("btnNext"))->click(); }
+
+} // namespace
+
+class TestTourWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void windowKind();
+    void stepsToTheEnd();
+    void emptyTourClosesOnFirstPress();
+    void cancelFrees();
+};
+
+void TestTourWindow::windowKind()
+{
+    Recorder rec;
+    QWidget owner;
+    TfrmTour *w = new TfrmTour(rec, &owner);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quick Tour"));
+    QVERIFY(w->windowFlags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(w->windowType(), Qt::Tool);
+    QVERIFY(!w->isModal());
+    QVERIFY(!w->checkBox1()->isVisibleTo(w));
+    QVERIFY(w->checkBox1()->isChecked());
+    QVERIFY(!w->btnOk()->isVisibleTo(w));
+    QCOMPARE(w->fcImageBtn1()->pos(), QPoint(335, 5));
+    QCOMPARE(w->findChild<QAbstractButton *>("btnNext")->toolTip(), QStringLiteral("Next Tour Page"));
+}
+
+void TestTourWindow::stepsToTheEnd()
+{
+    Recorder rec;
+    QPointer<TfrmTour> w = new TfrmTour(rec);
+    w->loadTour(kSeedTour);
+    w->show();
+    QCOMPARE(shownTitle(w), QStringLiteral("Welcome"));
+    QVERIFY(!w->findChild<QLabel *>("imgTour")->pixmap().isNull());
+    QVERIFY(rec.log.isEmpty());
+    pressNext(w);
+    QCOMPARE(shownTitle(w), QStringLiteral("Type"));
+    QCOMPARE(w->findChild<QTextBrowser *>("txtTour")->toPlainText(), QStringLiteral("Some text for Type"));
+    QCOMPARE(rec.log, (QStringList{"2", "6", "7"}));
+    // The last step goes back to the first, so the tour goes round.
+    pressNext(w);
+    QCOMPARE(shownTitle(w), QStringLiteral("Welcome"));
+    QVERIFY(w->isVisible());
+    delete w;
+}
+
+void TestTourWindow::emptyTourClosesOnFirstPress()
+{
+    vztest::Sandbox box;
+    Recorder rec;
+    QPointer<TfrmTour> w = new TfrmTour(rec);
+    w->loadTour(box.write("broken.tor", "Ver garbage"));
+    w->show();
+    QCOMPARE(shownTitle(w), QString());
+    QVERIFY(w->findChild<QLabel *>("imgTour")->pixmap().isNull());
+    pressNext(w);
+    QVERIFY(rec.log.isEmpty());
+    // Closed and freed.
+    QTRY_VERIFY(w.isNull());
+}
+
+void TestTourWindow::cancelFrees()
+{
+    Recorder rec;
+    QPointer<TfrmTour> w = new TfrmTour(rec);
+    w->loadTour(kSeedTour);
+    w->show();
+    w->fcImageBtn1()->click();
+    QTRY_VERIFY(w.isNull());
+}
+
+QTEST_MAIN(TestTourWindow)
+#include "tst_tourwindow.moc"
