@@ -1,6 +1,9 @@
 #include "shell/FormTour.h"
 
 #include "common/Palette.h"
+#include "common/VzError.h"
+#include "platform/Registry.h"
+#include "shell/AppState.h"
 
 #include <QCheckBox>
 #include <QIcon>
@@ -58,6 +61,7 @@ TfrmTour::TfrmTour(TourActions &actions, QWidget *parent)
     connect(m_btnNext, &QToolButton::clicked, this, &TfrmTour::btnNextClick);
     connect(btnOk(), &QToolButton::clicked, this, &TfrmTour::btnOkClick);
     connect(fcImageBtn1(), &QToolButton::clicked, this, &TfrmTour::fcImageBtn1Click);
+    connect(m_checkBox1, &QCheckBox::clicked, this, &TfrmTour::CheckBox1Click);
     showStep();
 }
 
@@ -78,6 +82,22 @@ void TfrmTour::btnNextClick()
 
 void TfrmTour::btnOkClick() { close(); }
 void TfrmTour::fcImageBtn1Click() { close(); }
+
+void TfrmTour::CheckBox1Click()
+{
+    if (!m_usesSettings)
+        return;
+    RegistryKey reg(RegRoot::LocalMachine);
+    if (!reg.openKey(kSettingsKey, true))
+        return;
+    // The box's own state, so ticking it again brings the tour back.
+    try {
+        if (reg.valueExists(QStringLiteral("RunTour")))
+            reg.writeBool(QStringLiteral("RunTour"), m_checkBox1->isChecked());
+    } catch (const VzError &) {
+        // A store that cannot be written keeps its value; the tour goes on.
+    }
+}
 
 void TfrmTour::showStep()
 {

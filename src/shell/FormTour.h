@@ -22,11 +22,14 @@ public:
     TourScript &script() { return m_script; }
     void loadTour(const QString &path);
     QCheckBox *checkBox1() const { return m_checkBox1; }
+    // Without the settings store ("local") the check box writes nothing.
+    void setUsesSettings(bool uses) { m_usesSettings = uses; }
 
 public Q_SLOTS:
     void btnNextClick();
     void btnOkClick();
     void fcImageBtn1Click();
+    void CheckBox1Click();
 
 private:
     void showStep();
@@ -38,6 +41,7 @@ private:
     QLabel *m_picture;
     QCheckBox *m_checkBox1;
     QToolButton *m_btnNext;
+    bool m_usesSettings = true;
 };
 
 } // namespace vz

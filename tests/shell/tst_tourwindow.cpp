@@ -1,3 +1,5 @@
+#include "platform/Registry.h"
+#include "shell/AppState.h"
 #include "shell/FormTour.h"
 
 #include "testutils.h"
@@ -36,6 +38,8 @@ private Q_SLOTS:
     void stepsToTheEnd();
     void emptyTourClosesOnFirstPress();
     void cancelFrees();
+    void checkBoxWritesItsState_data();
+    void checkBoxWritesItsState();
 };
 
 void TestTourWindow::windowKind()
@@ -97,6 +101,46 @@ void TestTourWindow::cancelFrees()
     w->show();
     w->fcImageBtn1()->click();
     QTRY_VERIFY(w.isNull());
+}
+
+void TestTourWindow::checkBoxWritesItsState_data()
+{
+    QTest::addColumn<bool>("present");     // RunTour in the store before
+    QTest::addColumn<bool>("usesSettings");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("after");    // "absent", "true" or "false"
+    QTest::newRow("one click") << true << true << 1 << "false";
+    QTest::newRow("two clicks") << true << true << 2 << "true";
+    QTest::newRow("three clicks") << true << true << 3 << "false";
+    QTest::newRow("absent stays absent") << false << true << 1 << "absent";
+    QTest::newRow("local writes nothing") << true << false << 1 << "true";
+}
+
+void TestTourWindow::checkBoxWritesItsState()
+{
+    QFETCH(bool, present);
+    QFETCH(bool, usesSettings);
+    QFETCH(int, clicks);
+    QFETCH(QString, after);
+    QFile::remove(registryFilePath());
+    {
+        RegistryKey reg(RegRoot::LocalMachine);
+        QVERIFY(reg.openKey(kSettingsKey, true));
+        if (present)
+            reg.writeBool(QStringLiteral("RunTour"), true);
+    }
+    Recorder rec;
+    TfrmTour w(rec);
+    w.setUsesSettings(usesSettings);
+    w.checkBox1()->show();
+    for (int i = 0; i < clicks; ++i)
+        w.checkBox1()->click();
+    RegistryKey reg(RegRoot::LocalMachine);
+    QVERIFY(reg.openKey(kSettingsKey, false));
+    const QString got = !reg.valueExists(QStringLiteral("RunTour")) ? QStringLiteral("absent")
+                        : reg.readBool(QStringLiteral("RunTour")) ? QStringLiteral("true")
+                                                                  : QStringLiteral("false");
+    QCOMPARE(got, after);
 }
 
 QTEST_MAIN(TestTourWindow)
