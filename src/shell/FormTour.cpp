@@ -6,6 +6,9 @@
 #include "shell/AppState.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
@@ -97,6 +100,43 @@ void TfrmTour::CheckBox1Click()
     } catch (const VzError &) {
         // A store that cannot be written keeps its value; the tour goes on.
     }
+}
+
+bool TfrmTour::startupTourDecision(const QString &programFolder)
+{
+    RegistryKey reg(RegRoot::LocalMachine);
+    if (!reg.openKey(kSettingsKey, true))
+        return false;
+    bool run = true;
+    try {
+        if (reg.valueExists(QStringLiteral("RunTour")))
+            run = reg.readBool(QStringLiteral("RunTour"));
+        else
+            reg.writeBool(QStringLiteral("RunTour"), true);
+    } catch (const VzError &) {
+        // A value of another type, or a store that cannot be written.
+        return false;
+    }
+    if (!run)
+        return false;
+    const QString path = programFolder + QStringLiteral("Tours/buttons.tor");
+    if (!QFileInfo(path).isFile())
+        return false;
+    m_checkBox1->show();
+    loadTour(path);
+    show();
+    placeAtTop();
+    return true;
+}
+
+void TfrmTour::placeAtTop()
+{
+    const QWidget *main = parentWidget() ? parentWidget()->window() : nullptr;
+    const QScreen *screen = main ? main->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    move(area.left() + area.width() / 2 - frameGeometry().width() / 2, area.top() + 20);
 }
 
 void TfrmTour::showStep()

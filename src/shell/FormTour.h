@@ -25,6 +25,14 @@ public:
     // Without the settings store ("local") the check box writes nothing.
     void setUsesSettings(bool uses) { m_usesSettings = uses; }
 
+    // The start-up tour: when RunTour (absent: written true) says so and
+    // `programFolder` + "Tours/buttons.tor" exists, shows that tour with the
+    // check box and returns true. Otherwise returns false and the caller
+    // frees the window.
+    bool startupTourDecision(const QString &programFolder);
+    // Centred across the top of the main window's screen.
+    void placeAtTop();
+
 public Q_SLOTS:
     void btnNextClick();
     void btnOkClick();

@@ -1,4 +1,5 @@
 #include "platform/Registry.h"
+#include "common/VzError.h"
 #include "shell/AppState.h"
 #include "shell/FormTour.h"
 
@@ -40,6 +41,8 @@ private Q_SLOTS:
     void cancelFrees();
     void checkBoxWritesItsState_data();
     void checkBoxWritesItsState();
+    void startupDecision_data();
+    void startupDecision();
 };
 
 void TestTourWindow::windowKind()
@@ -141,6 +144,68 @@ void TestTourWindow::checkBoxWritesItsState()
                         : reg.readBool(QStringLiteral("RunTour")) ? QStringLiteral("true")
                                                                   : QStringLiteral("false");
     QCOMPARE(got, after);
+}
+
+void TestTourWindow::startupDecision_data()
+{
+    QTest::addColumn<QString>("stored");  // RunTour before: "absent", "1", "0" or "text"
+    QTest::addColumn<QByteArray>("tour"); // buttons.tor; empty: none
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<QString>("after");
+    QFile seed(kSeedTour);
+    QVERIFY(seed.open(QIODevice::ReadOnly));
+    const QByteArray good = seed.readAll();
+    QTest::newRow("absent") << "absent" << good << true << "1";
+    QTest::newRow("true") << "1" << good << true << "1";
+    QTest::newRow("false") << "0" << good << false << "0";
+    QTest::newRow("another type") << "text" << good << false << "text";
+    QTest::newRow("no buttons.tor") << "1" << QByteArray() << false << "1";
+    QTest::newRow("broken buttons.tor") << "1" << QByteArray("Ver") << true << "1";
+}
+
+void TestTourWindow::startupDecision()
+{
+    QFETCH(QString, stored);
+    QFETCH(QByteArray, tour);
+    QFETCH(bool, shown);
+    QFETCH(QString, after);
+    vztest::Sandbox box;
+    if (!tour.isEmpty())
+        box.write("program/Tours/buttons.tor", tour);
+    QFile::remove(registryFilePath());
+    auto readBack = [] {
+        RegistryKey reg(RegRoot::LocalMachine);
+        if (!reg.openKey(kSettingsKey, true) || !reg.valueExists(QStringLiteral("RunTour")))
+            return QStringLiteral("absent");
+        try {
+            return QString::number(reg.readInteger(QStringLiteral("RunTour")));
+        } catch (const VzError &) {
+            return reg.readString(QStringLiteral("RunTour"));
+        }
+    };
+    {
+        RegistryKey reg(RegRoot::LocalMachine);
+        QVERIFY(reg.openKey(kSettingsKey, true));
+        if (stored == QLatin1String("text"))
+            reg.writeString(QStringLiteral("RunTour"), QStringLiteral("text"));
+        else if (stored != QLatin1String("absent"))
+            reg.writeBool(QStringLiteral("RunTour"), stored == QLatin1String("1"));
+    }
+    Recorder rec;
+    QWidget main;
+    auto *w = new TfrmTour(rec, &main);
+    QCOMPARE(w->startupTourDecision(box.path("program/")), shown);
+    QCOMPARE(w->isVisible(), shown);
+    QCOMPARE(w->checkBox1()->isVisible(), shown);
+    QCOMPARE(readBack(), after);
+    if (shown) {
+        QCOMPARE(w->y() >= 0 && w->y() <= 40, true);
+        const bool empty = tour.size() < 10;
+        QCOMPARE(w->script().stepCount(), empty ? 0 : 3);
+        pressNext(w);
+        if (empty) // one press closes an empty tour
+            QTRY_VERIFY(main.findChildren<TfrmTour *>().isEmpty());
+    }
 }
 
 QTEST_MAIN(TestTourWindow)
