@@ -34,6 +34,8 @@
 #include "printpage/formPrint.h"
 #include "shell/ShellPrintHost.h"
 #include "shell/Startup.h"
+#include "shell/TipsPanel.h"
+#include "shell/formHelpDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -214,6 +216,9 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     connect(m_timer1, &QTimer::timeout, this, &TfrmVZMain::Timer1Timer);
     m_timer2 = new QTimer(this);
     m_timer2->setInterval(15000);
+    connect(m_timer2, &QTimer::timeout, this, &TfrmVZMain::Timer2Timer);
+    // A tip button stops the rotation; only the tips toggle starts it again.
+    connect(m_tips, &TipsPanel::tipButtonPressed, m_timer2, &QTimer::stop);
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &TfrmVZMain::applicationStateChanged);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
@@ -223,6 +228,7 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
 
     FormCreate(args);
     m_timer1->start();
+    m_timer2->start();
     m_created = true;
 }
 
@@ -329,6 +335,8 @@ void TfrmVZMain::buildBottomStrip(QWidget *strip)
     m_pnlhideTip = new CollapsiblePanel(Qt::LeftEdge, strip);
     m_pnlhideTip->setObjectName(QStringLiteral("pnlhideTip"));
     layout->addWidget(m_pnlhideTip, Align::Right, QRect(0, 0, 134, 0));
+    m_tips = new TipsPanel(m_pnlhideTip->content());
+    (new AlignLayout(m_pnlhideTip->content()))->addWidget(m_tips, Align::Client);
     auto *rightSplit = new Splitter(Qt::Horizontal, strip);
     rightSplit->setObjectName(QStringLiteral("Splitter2"));
     layout->addWidget(rightSplit, Align::Right, QRect(0, 0, 5, 0));
@@ -411,8 +419,11 @@ void TfrmVZMain::Timer1Timer()
     runReported([this] { CheckForCatalogUpdate(); });
     if (m_state.restarting)
         return;
-    // The quick tour and the tips come with the guidance pages.
+    // The quick tour comes with the tour window.
+    runReported([this] { m_tips->loadTipsOnce(m_state.programFolder + QStringLiteral("tips.dat")); });
 }
+
+void TfrmVZMain::Timer2Timer() { m_tips->advance(); }
 
 void TfrmVZMain::CheckForCatalogUpdate()
 {
@@ -568,7 +579,12 @@ void TfrmVZMain::btnpreviewClick()
     m_clipPanel->ClipBoardToEffects(0);
 }
 void TfrmVZMain::btnTourClick() { Q_EMIT commandRun(QStringLiteral("btnTour")); }
-void TfrmVZMain::btnHelpClick() { Q_EMIT commandRun(QStringLiteral("btnHelp")); }
+void TfrmVZMain::btnHelpClick()
+{
+    Q_EMIT commandRun(QStringLiteral("btnHelp"));
+    TfrmHelpDlg dlg(this);
+    dlg.runModal();
+}
 void TfrmVZMain::RunCatalogUpdate()
 {
     Q_EMIT commandRun(QStringLiteral("RunCatalogUpdate"));

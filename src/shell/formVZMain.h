@@ -26,6 +26,7 @@ class TfrmImageSize;
 class TEnlargedView;
 class ShellPrintHost;
 class CharacterMap;
+class TipsPanel;
 
 // The main window: toolbar, page column, the two page stacks, the collapsible
 // side panels, the start-up sequence, page switching and the key map. Each
@@ -51,12 +52,15 @@ public:
     ClipboardPanel *clipboardPanel() const { return m_clipPanel; }
     TEnlargedView *enlargedView() const { return m_enlargedView; }
     TfrmImageSize *imageSizeDialog() const { return m_imageSize; }
+    TipsPanel *tipsPanel() const { return m_tips; }
+    QTimer *tipTimer() const { return m_timer2; }
 
     // The key map; never consumes the key.
     void FormKeyDown(QKeyEvent *event);
 
 public Q_SLOTS:
     void Timer1Timer();
+    void Timer2Timer();
     void btnclipHideClick();
     void btnTipsHideClick();
     void ShowAlpabets();
@@ -119,6 +123,7 @@ private:
     QWidget *m_pnlPrintEmbed = nullptr;
     QTimer *m_timer1 = nullptr;
     QTimer *m_timer2 = nullptr;
+    TipsPanel *m_tips = nullptr;
 
     AlphabetPage *m_alphabetPage = nullptr;
     MixMatchPage *m_mixPage = nullptr;

@@ -10,6 +10,7 @@
 #include "platform/Registry.h"
 #include "printpage/formPrint.h"
 #include "shell/AppState.h"
+#include "shell/formBaseDlg.h"
 #include "shell/formVZMain.h"
 
 #include "testutils.h"
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QStackedWidget>
+#include <QToolButton>
 
 using namespace vz;
 
@@ -263,6 +266,9 @@ void TestMainWindow::keyMap()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, command);
+    // The help box answers Cancel.
+    TfrmBaseDlg::setModalHook([](TfrmBaseDlg &dlg) { dlg.fcImageBtn1()->click(); });
+    auto unhook = qScopeGuard([] { TfrmBaseDlg::setModalHook({}); });
     TfrmVZMain w({"local"});
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
