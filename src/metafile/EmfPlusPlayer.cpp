@@ -546,7 +546,12 @@ struct EmfPlusPlayer::Impl
         // A wide mitred solid outline of convex shapes is filled as rings:
         // Qt's stroker builds a far more complex outline for the same pixels.
         const bool mitred = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
-        if (pen.style() == Qt::SolidLine && pen.widthF() > 0 && mitred && rects && !s.antialias
+        // A flat box turns back on itself, where the stroker's miter limit
+        // decides how far the ends reach: those stay with the stroker.
+        const bool solidBoxes = rects && std::all_of(rects->begin(), rects->end(), [](const QRectF &r) {
+            return r.width() > 0 && r.height() > 0;
+        });
+        if (pen.style() == Qt::SolidLine && pen.widthF() > 0 && mitred && solidBoxes && !s.antialias
             && (t * orig).type() <= QTransform::TxScale) {
             // Hard-edged box outlines under a plain scale: four bands per
             // box through the painter's rectangle fill, which rounds shared
