@@ -82,10 +82,79 @@ void BM_DrawGeneratedClipart(benchmark::State &state)
     drawInto1000(state, generatedClipart());
 }
 
-// An EMF+-only drawing of about 200 KB as office programs write them: some
-// hundreds of antialiased filled and outlined curved shapes spread over the
-// page, a few gradients and strings.
+// An EMF+-only drawing of about 200 KB as office programs write them: mostly
+// straight polygons and rectangles, filled and outlined, some curved shapes,
+// a few gradients and strings. The antialiasing mode is left to the painter,
+// so the hard and smooth runs measure what their names say.
 QByteArray generatedEmfPlus()
+{
+    using vztest::Bytes;
+    vztest::EmfPlusBuilder b(false, 96);
+    b.object(10, vztest::EmfPlusBuilder::Font, vztest::ep::font(9));
+    b.object(3, vztest::EmfPlusBuilder::Pen, vztest::ep::pen(1, 0xFF000000));
+    b.object(4, vztest::EmfPlusBuilder::Pen, vztest::ep::pen(1.5, 0xFF203040));
+    for (int i = 0; b.size() < 200 * 1024; ++i) {
+        const double a = i * 0.37;
+        const QPointF c(12 + (i * 37) % 168, 12 + (i * 61 / 7) % 168);
+        const double r = 6 + i % 9;
+        const quint32 colour = QColor::fromHsv((i * 37) % 360, 200, 230, 220).rgba();
+        const quint32 penId = 3 + quint32(i % 2);
+        const int kind = i % 10;
+        if (kind < 4) {
+            // A polygon of 4 to 12 corners, filled then outlined.
+            const int corners = 4 + i % 9;
+            Bytes pts;
+            for (int k = 0; k < corners; ++k) {
+                const double t = a + k * 2 * M_PI / corners;
+                pts.point(c + QPointF(r * std::cos(t), r * 0.8 * std::sin(t)));
+            }
+            b.plus(0x400C, 0x8000, Bytes().u32(colour).u32(quint32(corners)).raw(pts)); // FillPolygon
+            b.plus(0x400D, 0x2000 | penId, Bytes().u32(quint32(corners)).raw(pts));      // DrawLines, closed
+        } else if (kind < 8) {
+            // A few boxes, as tables, frames and bar charts are drawn.
+            const int count = 1 + i % 4;
+            Bytes rects;
+            for (int k = 0; k < count; ++k)
+                rects.rect(QRectF(c.x() + k * r * 0.6, c.y() - r * 0.5 * k, r * 0.5, r * (0.4 + 0.2 * k)));
+            if (kind == 4) {
+                b.object(2, vztest::EmfPlusBuilder::Brush,
+                         vztest::ep::linearBrush({c.x() - r, c.y() - r, 2 * r, 2 * r}, 0xFFFF8000, 0x800040FF, 0));
+                b.plus(0x400A, 0, Bytes().u32(2).u32(quint32(count)).raw(rects)); // FillRects
+            } else {
+                b.plus(0x400A, 0x8000, Bytes().u32(colour).u32(quint32(count)).raw(rects));
+            }
+            b.plus(0x400B, penId, Bytes().u32(quint32(count)).raw(rects)); // DrawRects
+        } else {
+            // A curved outline of 8 Bezier segments.
+            std::vector<QPointF> pts;
+            std::vector<quint8> types;
+            pts.push_back(c + QPointF(r * std::cos(a), r * std::sin(a)));
+            types.push_back(0);
+            for (int k = 1; k <= 24; ++k) {
+                const double t = a + k * 2 * M_PI / 24;
+                const double rr = r * (0.8 + 0.2 * std::sin(k * 0.9 + i));
+                pts.push_back(c + QPointF(rr * std::cos(t), rr * std::sin(t)));
+                types.push_back(3);
+            }
+            types.back() |= 0x80;
+            b.object(1, vztest::EmfPlusBuilder::Path, vztest::ep::path(pts, types));
+            b.plus(0x4014, 0x8000 | 1, Bytes().u32(colour)); // FillPath
+            b.plus(0x4015, 1, Bytes().u32(penId));          // DrawPath
+        }
+        if (i % 25 == 0) {
+            const QString text = QStringLiteral("Label %1 of the drawing").arg(i);
+            b.plus(0x401C, 0x8000 | 10,
+                   Bytes().u32(0xFF000000).u32(0xFF).u32(quint32(text.size())).rect({c.x(), c.y(), 60, 14}).utf16(text).pad4());
+        }
+        if (i % 8 == 7)
+            b.flush();
+    }
+    return b.build();
+}
+
+// The hard case: about 200 KB of nothing but antialiased curved shapes
+// (each of 20 Bezier segments), a few gradients and strings.
+QByteArray generatedEmfPlusCurves()
 {
     using vztest::Bytes;
     vztest::EmfPlusBuilder b(false, 96);
@@ -131,6 +200,11 @@ void BM_DrawEmfPlus(benchmark::State &state)
     drawInto1000(state, generatedEmfPlus());
 }
 
+void BM_DrawEmfPlusCurves(benchmark::State &state)
+{
+    drawInto1000(state, generatedEmfPlusCurves());
+}
+
 void BM_DrawEmfPlusSmooth(benchmark::State &state)
 {
     drawInto1000(state, generatedEmfPlus(), true);
@@ -160,6 +234,7 @@ void BM_ReadBmp24(benchmark::State &state)
 BENCHMARK(BM_DrawGeneratedClipart)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawEmfPlus)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawEmfPlusSmooth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawEmfPlusCurves)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, cell_30KB, "cell.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, Eg_25KB, "Eg.wmf")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_DrawSample, sample_19KB, "sample.wmf")->Unit(benchmark::kMillisecond);

@@ -98,6 +98,61 @@ bool hasCurves(const QPainterPath &path)
     return false;
 }
 
+// The outline a mitred pen of half width `h` paints around a convex
+// polygon: the polygon moved out by `h` plus the polygon moved in by `h`,
+// reversed, for a winding fill. Empty when the shape is not one this
+// covers exactly (concave, self-crossing, corners sharper than the miter
+// limit, or too small for the inner edge to survive).
+bool mitredRing(const QPolygonF &in, double h, double miterLimit, QPolygonF &outer, QPolygonF &inner)
+{
+    QPolygonF poly;
+    poly.reserve(in.size());
+    for (const QPointF &pt : in)
+        if (poly.isEmpty() || pt != poly.back())
+            poly.append(pt);
+    while (poly.size() > 1 && poly.front() == poly.back())
+        poly.removeLast();
+    const qsizetype n = poly.size();
+    if (n < 3 || n > 4096 || !(h > 0))
+        return false;
+    double turn = 0;
+    int sign = 0;
+    outer.resize(n);
+    inner.resize(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QPointF a = poly[(i + n - 1) % n], b = poly[i], c = poly[(i + 1) % n];
+        const QPointF e1 = b - a, e2 = c - b;
+        const double l1 = std::hypot(e1.x(), e1.y()), l2 = std::hypot(e2.x(), e2.y());
+        const double cross = e1.x() * e2.y() - e1.y() * e2.x();
+        const int sg = cross > 0 ? 1 : cross < 0 ? -1 : 0;
+        if (sg == 0 || (sign != 0 && sg != sign) || !(l1 > 0) || !(l2 > 0))
+            return false;
+        sign = sg;
+        turn += std::atan2(cross, e1.x() * e2.x() + e1.y() * e2.y());
+        // Unit normals to the left of each edge, and the miter between them.
+        const QPointF n1(-e1.y() / l1, e1.x() / l1), n2(-e2.y() / l2, e2.x() / l2);
+        const double dot = n1.x() * n2.x() + n1.y() * n2.y();
+        if (!(1 + dot > 1e-9))
+            return false;
+        const QPointF m = (n1 + n2) * (h / (1 + dot));
+        const double ratio = std::hypot(m.x(), m.y()) / h;
+        if (!(ratio <= std::min(miterLimit, 1.9)))
+            return false;
+        // Left is inside for a counter-clockwise turn (y down: sign > 0).
+        outer[i] = sign > 0 ? b - m : b + m;
+        inner[i] = sign > 0 ? b + m : b - m;
+    }
+    if (std::abs(std::abs(turn) - 2 * M_PI) > 1e-6)
+        return false; // winds more than once
+    for (qsizetype i = 0; i < n; ++i) {
+        const QPointF e = poly[(i + 1) % n] - poly[i], f = inner[(i + 1) % n] - inner[i];
+        if (!(e.x() * f.x() + e.y() * f.y() > 0))
+            return false; // the inner edge turned over
+    }
+    std::reverse(inner.begin(), inner.end());
+    return true;
+}
+
 struct Clip
 {
     bool infinite = true;
@@ -145,6 +200,7 @@ struct EmfPlusPlayer::Impl
     bool hadClip = false;
     QPainterPath initialClip; // the caller's, in target coordinates
     QRectF limit;
+    QRectF deviceArea; // the painter's device, empty when unknown
     double targetSide = 1;
     double dpiX = 96, dpiY = 96;
 
@@ -193,6 +249,8 @@ struct EmfPlusPlayer::Impl
             outer = QTransform(sx, 0, 0, sy, target.left() - frame.left() * sx, target.top() - frame.top() * sy);
         }
         limit = target.adjusted(-kCoordLimit, -kCoordLimit, kCoordLimit, kCoordLimit);
+        if (const QPaintDevice *d = p.device(); d && d->width() > 0 && d->height() > 0)
+            deviceArea = QRectF(0, 0, d->width(), d->height());
         const QRectF onDevice = orig.mapRect(target);
         targetSide = std::max({1.0, onDevice.width(), onDevice.height()});
         s.antialias = origAntialias;
@@ -236,6 +294,18 @@ struct EmfPlusPlayer::Impl
         if (out)
             *out = r;
         return true;
+    }
+
+    // A shape wholly outside the painter's device draws nothing: a cheap
+    // test spares Qt's stroker and rasteriser. `grow` is in target units.
+    bool offDevice(const QRectF &dev, double grow) const
+    {
+        if (deviceArea.isEmpty())
+            return false;
+        const QRectF r = orig.mapRect(dev.adjusted(-grow, -grow, grow, grow));
+        const double m = 2; // caps, joins and antialiasing reach a little further
+        return r.right() < deviceArea.left() - m || r.left() > deviceArea.right() + m
+            || r.bottom() < deviceArea.top() - m || r.top() > deviceArea.bottom() + m;
     }
 
     void applyClip()
@@ -338,6 +408,10 @@ struct EmfPlusPlayer::Impl
         const QTransform t = full();
         if (brush.style() == Qt::NoBrush || !sane(path.controlPointRect(), t, &dev))
             return;
+        if (offDevice(dev, 0)) {
+            noteDrawn(dev);
+            return;
+        }
         prepare();
         if (brush.style() == Qt::SolidPattern && hasCurves(path)) {
             p.setWorldTransform(orig);
@@ -385,6 +459,11 @@ struct EmfPlusPlayer::Impl
         // Dashing an outline far larger than the target costs time for nothing.
         if (pen.style() != Qt::SolidLine && dev.width() + dev.height() > 100000)
             pen.setStyle(Qt::SolidLine);
+        const double grow = pen.widthF() * std::sqrt(std::abs(t.determinant())) / 2;
+        if (offDevice(dev, grow)) {
+            noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
+            return;
+        }
         prepare();
         if (pen.widthF() > 0 && hasCurves(path)) {
             // Qt's stroker offsets each curve piece by piece, many times slower
@@ -399,8 +478,146 @@ struct EmfPlusPlayer::Impl
         }
         if (src->start.shape != LineEnd::None || src->end.shape != LineEnd::None)
             lineEnds(path, pen, *src);
-        const double grow = pen.widthF() * std::sqrt(std::abs(t.determinant())) / 2;
         noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
+    }
+
+    // Polygons and rectangles go straight to QPainter's polygon and
+    // rectangle calls: a QPainterPath for them costs several times more in
+    // Qt's generic path filling and stroking.
+    void fillPolygon(const QPolygonF &poly, Qt::FillRule rule, const QBrush &brush)
+    {
+        QRectF dev;
+        if (brush.style() == Qt::NoBrush || !sane(poly.boundingRect(), full(), &dev))
+            return;
+        if (!offDevice(dev, 0)) {
+            prepare();
+            p.setPen(Qt::NoPen);
+            p.setBrush(brush);
+            p.drawPolygon(poly, rule);
+        }
+        noteDrawn(dev);
+    }
+
+    void fillRects(const QList<QRectF> &rects, const QBrush &brush)
+    {
+        if (rects.isEmpty() || brush.style() == Qt::NoBrush)
+            return;
+        QRectF bounds = rects.front();
+        for (const QRectF &r : rects)
+            bounds = QRectF(QPointF(std::min(bounds.left(), r.left()), std::min(bounds.top(), r.top())),
+                            QPointF(std::max(bounds.right(), r.right()), std::max(bounds.bottom(), r.bottom())));
+        QRectF dev;
+        if (!sane(bounds, full(), &dev))
+            return;
+        if (!offDevice(dev, 0)) {
+            prepare();
+            for (const QRectF &r : rects)
+                p.fillRect(r, brush);
+        }
+        noteDrawn(dev);
+    }
+
+    // An outline of straight pieces: a polyline, a closed polygon or
+    // rectangles. Pens with line ends take the general path.
+    void strokeStraight(const QPolygonF &poly, bool closed, const QList<QRectF> *rects, quint32 penId)
+    {
+        QPen pen;
+        const Pen *src = nullptr;
+        if (!penFor(penId, pen, &src))
+            return;
+        QRectF bounds = poly.boundingRect();
+        if (rects && !rects->isEmpty()) {
+            bounds = rects->front();
+            for (const QRectF &r : *rects)
+                bounds = QRectF(QPointF(std::min(bounds.left(), r.left()), std::min(bounds.top(), r.top())),
+                                QPointF(std::max(bounds.right(), r.right()), std::max(bounds.bottom(), r.bottom())));
+        }
+        QRectF dev;
+        const QTransform t = full();
+        if (!sane(bounds, t, &dev))
+            return;
+        if (pen.style() != Qt::SolidLine && dev.width() + dev.height() > 100000)
+            pen.setStyle(Qt::SolidLine);
+        const double grow = pen.widthF() * std::sqrt(std::abs(t.determinant())) / 2;
+        if (offDevice(dev, grow)) {
+            noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
+            return;
+        }
+        // A wide mitred solid outline of convex shapes is filled as rings:
+        // Qt's stroker builds a far more complex outline for the same pixels.
+        const bool mitred = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
+        // A flat box turns back on itself, where the stroker's miter limit
+        // decides how far the ends reach: those stay with the stroker.
+        const bool solidBoxes = rects && std::all_of(rects->begin(), rects->end(), [](const QRectF &r) {
+            return r.width() > 0 && r.height() > 0;
+        });
+        if (pen.style() == Qt::SolidLine && pen.widthF() > 0 && mitred && solidBoxes && !s.antialias
+            && (t * orig).type() <= QTransform::TxScale) {
+            // Hard-edged box outlines under a plain scale: four bands per
+            // box through the painter's rectangle fill, which rounds shared
+            // edges alike so the bands meet without gaps.
+            prepare();
+            const double h = pen.widthF() / 2;
+            for (const QRectF &r : *rects) {
+                const QRectF out = r.adjusted(-h, -h, h, h), in = r.adjusted(h, h, -h, -h);
+                if (!(in.width() > 0 && in.height() > 0)) {
+                    p.fillRect(out, pen.brush());
+                    continue;
+                }
+                p.fillRect(QRectF(QPointF(out.left(), out.top()), QPointF(out.right(), in.top())), pen.brush());
+                p.fillRect(QRectF(QPointF(out.left(), in.bottom()), QPointF(out.right(), out.bottom())), pen.brush());
+                p.fillRect(QRectF(QPointF(out.left(), in.top()), QPointF(in.left(), in.bottom())), pen.brush());
+                p.fillRect(QRectF(QPointF(in.right(), in.top()), QPointF(out.right(), in.bottom())), pen.brush());
+            }
+            noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
+            return;
+        }
+        if (pen.style() == Qt::SolidLine && pen.widthF() > 0 && mitred && (closed || rects)) {
+            QPainterPath rings;
+            rings.setFillRule(Qt::WindingFill);
+            QPolygonF outer, inner;
+            bool ok = true;
+            const double h = pen.widthF() / 2;
+            auto add = [&](const QPolygonF &shape) {
+                if (ok && mitredRing(shape, h, pen.miterLimit(), outer, inner)) {
+                    rings.addPolygon(outer);
+                    rings.closeSubpath();
+                    rings.addPolygon(inner);
+                    rings.closeSubpath();
+                } else {
+                    ok = false;
+                }
+            };
+            if (rects)
+                for (const QRectF &r : *rects)
+                    add(QPolygonF(r));
+            else
+                add(poly);
+            if (ok) {
+                prepare();
+                p.fillPath(rings, pen.brush());
+                noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
+                return;
+            }
+        }
+        {
+            prepare();
+            p.setPen(pen);
+            p.setBrush(Qt::NoBrush);
+            if (rects)
+                p.drawRects(*rects);
+            else if (closed)
+                p.drawPolygon(poly);
+            else
+                p.drawPolyline(poly);
+        }
+        noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
+    }
+
+    bool hasLineEnds(quint32 penId) const
+    {
+        const Pen *pp = object<Pen>(penId);
+        return pp && (pp->start.shape != LineEnd::None || pp->end.shape != LineEnd::None);
     }
 
     void lineEnd(QPointF at, QPointF dir, const LineEnd &e, const QPen &pen)
@@ -797,16 +1014,20 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
         const quint32 count = q.u32(at - 4);
         if (qint64(count) * rectSize > n - at)
             break;
-        QPainterPath path;
+        QList<QRectF> rects;
+        rects.reserve(qsizetype(count));
         qsizetype pos = at;
-        for (quint32 i = 0; i < count; ++i)
-            path.addRect(readRect(q, pos, compressed));
+        for (quint32 i = 0; i < count; ++i) {
+            const QRectF rect = readRect(q, pos, compressed);
+            if (finite(rect))
+                rects.append(rect.normalized());
+        }
         if (r.type == rec::FillRects) {
             QBrush b;
             if (brushFor(q.u32(0), solid, b))
-                fill(path, b);
-        } else {
-            stroke(path, oid);
+                fillRects(rects, b);
+        } else if (!rects.isEmpty()) {
+            strokeStraight(QPolygonF(), true, &rects, oid);
         }
         break;
     }
@@ -817,11 +1038,7 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
         QBrush b;
         if (poly.size() < 2 || !brushFor(q.u32(0), solid, b))
             break;
-        QPainterPath path;
-        path.setFillRule(Qt::OddEvenFill);
-        path.addPolygon(poly);
-        path.closeSubpath();
-        fill(path, b);
+        fillPolygon(poly, Qt::OddEvenFill, b);
         break;
     }
     case rec::DrawLines: {
@@ -830,6 +1047,10 @@ EmfPlusPlayer::GdiMode EmfPlusPlayer::Impl::play(const EmfPlusRecord &r, GdiMode
         const QPolygonF poly = points(4, q.u32(0));
         if (poly.size() < 2)
             break;
+        if (!hasLineEnds(oid)) {
+            strokeStraight(poly, f & FlagClosedOrWinding, nullptr, oid);
+            break;
+        }
         QPainterPath path;
         path.addPolygon(poly);
         if (f & FlagClosedOrWinding)

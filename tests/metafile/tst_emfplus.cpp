@@ -109,6 +109,8 @@ private slots:
     void drawString();
     void driverString();
     void dashedPen();
+    void straightOutlines_data();
+    void straightOutlines();
     void continuedObject();
     void nestedMetafiles();
     void damaged_data();
@@ -620,6 +622,96 @@ void TestEmfPlus::dashedPen()
     QCOMPARE(runs(0), 1);
     QVERIFY(runs(1) >= 4);
     QVERIFY(runs(2) > runs(1));
+}
+
+// Rectangle and polygon outlines take shortcuts past Qt's stroker (bands,
+// filled rings); each must paint what the stroker paints for the same pen.
+void TestEmfPlus::straightOutlines_data()
+{
+    QTest::addColumn<int>("shape"); // 0 boxes, 1 closed polygon, 2 open polyline
+    QTest::addColumn<QPolygonF>("points");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<QTransform>("world");
+    QTest::addColumn<bool>("smooth");
+    const QPolygonF boxes{QPointF(20, 30), QPointF(90, 70), QPointF(60, 110), QPointF(120, 150), QPointF(140, 40), QPointF(185, 140)};
+    const QPolygonF hexagon{QPointF(100, 20), QPointF(170, 60), QPointF(170, 140), QPointF(100, 180), QPointF(30, 140), QPointF(30, 60)};
+    const QPolygonF concave{QPointF(30, 30), QPointF(170, 30), QPointF(100, 90), QPointF(170, 170), QPointF(30, 170)};
+    const QPolygonF sharp{QPointF(20, 100), QPointF(180, 90), QPointF(180, 110)}; // beyond the miter limit
+    const QPolygonF thin{QPointF(40, 40), QPointF(60, 40), QPointF(60, 60), QPointF(40, 60)}; // no hole left
+    const QTransform plain, stretched(1.3, 0, 0, 0.7, -10, 20), turned = QTransform().translate(100, 100).rotate(20).translate(-100, -100);
+    QTest::newRow("boxes hard") << 0 << boxes << 9.0 << plain << false;
+    QTest::newRow("boxes stretched hard") << 0 << boxes << 7.0 << stretched << false;
+    QTest::newRow("boxes smooth") << 0 << boxes << 9.0 << plain << true;
+    QTest::newRow("boxes turned") << 0 << boxes << 9.0 << turned << false;
+    QTest::newRow("boxes wider than they are") << 0 << boxes << 50.0 << plain << false;
+    QTest::newRow("boxes wider than they are smooth") << 0 << boxes << 50.0 << plain << true;
+    QTest::newRow("a flat box") << 0 << QPolygonF{QPointF(20, 100), QPointF(180, 100)} << 9.0 << plain << false;
+    QTest::newRow("hexagon hard") << 1 << hexagon << 12.0 << plain << false;
+    QTest::newRow("hexagon smooth turned") << 1 << hexagon << 12.0 << turned << true;
+    QTest::newRow("hexagon stretched") << 1 << hexagon << 12.0 << stretched << false;
+    QTest::newRow("concave") << 1 << concave << 12.0 << plain << false;
+    QTest::newRow("sharp corner") << 1 << sharp << 8.0 << plain << false;
+    QTest::newRow("thick pen on small square") << 1 << thin << 30.0 << plain << false;
+    QTest::newRow("open polyline") << 2 << concave << 10.0 << plain << false;
+    QTest::newRow("thin pen") << 1 << hexagon << 0.5 << plain << false;
+}
+
+void TestEmfPlus::straightOutlines()
+{
+    QFETCH(int, shape);
+    QFETCH(QPolygonF, points);
+    QFETCH(double, width);
+    QFETCH(QTransform, world);
+    QFETCH(bool, smooth);
+    EmfPlusBuilder b;
+    b.object(1, K::Pen, ep::pen(float(width), Red));
+    b.plus(rec::SetWorldTransform, 0,
+           Bytes().matrix(float(world.m11()), float(world.m12()), float(world.m21()), float(world.m22()), float(world.dx()),
+                          float(world.dy())));
+    QPainterPath path;
+    if (shape == 0) {
+        Bytes rects;
+        rects.u32(quint32(points.size() / 2));
+        for (qsizetype i = 0; i + 1 < points.size(); i += 2) {
+            const QRectF r = QRectF(points[i], points[i + 1]).normalized();
+            rects.rect(r);
+            path.addRect(r);
+        }
+        b.plus(rec::DrawRects, 1, rects);
+    } else {
+        Bytes pts;
+        pts.u32(quint32(points.size()));
+        for (QPointF pt : points)
+            pts.point(pt);
+        b.plus(rec::DrawLines, quint16(1 | (shape == 1 ? 0x2000 : 0)), pts);
+        path.addPolygon(points);
+        if (shape == 1)
+            path.closeSubpath();
+    }
+    const QImage got = play(b.build(), QSize(200, 200), smooth);
+
+    QImage want(200, 200, QImage::Format_RGB32);
+    want.fill(White);
+    {
+        QPainter p(&want);
+        p.setRenderHint(QPainter::Antialiasing, smooth);
+        p.setTransform(world);
+        QPen pen(QColor(Red), width < 1 ? 0 : width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setMiterLimit(10);
+        p.strokePath(path, pen);
+    }
+    // Edges may round a pixel apart; a wrong shape differs in far more.
+    int ink = 0, differ = 0;
+    for (int y = 0; y < 200; ++y) {
+        const QRgb *g = reinterpret_cast<const QRgb *>(got.constScanLine(y));
+        const QRgb *w = reinterpret_cast<const QRgb *>(want.constScanLine(y));
+        for (int x = 0; x < 200; ++x) {
+            ink += (w[x] | 0xFF000000) != White;
+            differ += !near(g[x], w[x], 70);
+        }
+    }
+    QVERIFY(ink > 50);
+    QVERIFY2(differ <= ink / 25 + 8, qPrintable(QStringLiteral("%1 of %2 pixels differ").arg(differ).arg(ink)));
 }
 
 void TestEmfPlus::continuedObject()
