@@ -860,24 +860,28 @@ bool TfrmPrint::handleDrop(QEvent *event)
         }
         return true;
     }
-    case QEvent::Drop: {
-        auto *e = static_cast<QDropEvent *>(event);
-        if (!canAcceptPictures(e->mimeData())) {
-            e->ignore();
-            return true;
-        }
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-        const DroppedPictures dropped = picturesFromMimeData(e->mimeData());
-        if (!dropped.pictures.isEmpty())
-            placePictures(dropped.pictures, PlaceSource::Drop);
-        if (!dropped.errors.isEmpty())
-            dialogs::error(dropErrorMessage(dropped.errors), this);
+    case QEvent::Drop:
+        dropPictures(static_cast<QDropEvent *>(event));
         return true;
-    }
     default:
         return false;
     }
+}
+
+bool TfrmPrint::dropPictures(QDropEvent *e)
+{
+    if (!canAcceptPictures(e->mimeData())) {
+        e->ignore();
+        return false;
+    }
+    e->setDropAction(Qt::CopyAction);
+    e->accept();
+    const DroppedPictures dropped = picturesFromMimeData(e->mimeData());
+    if (!dropped.pictures.isEmpty())
+        placePictures(dropped.pictures, PlaceSource::Drop);
+    if (!dropped.errors.isEmpty())
+        dialogs::error(dropErrorMessage(dropped.errors), this);
+    return true;
 }
 
 bool TfrmPrint::eventFilter(QObject *watched, QEvent *event)

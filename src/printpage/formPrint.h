@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QDropEvent;
 class QKeyEvent;
 class QLabel;
 class QMenu;
@@ -66,6 +67,9 @@ public:
     // A clipboard thumbnail's pictures, placed as one step.
     void placePictures(const QList<Picture> &pictures, PlaceSource source = PlaceSource::Clipboard);
     void AddPicture(const Picture &picture) { placePictures({picture}); }
+    // Places what a drop carries, its unreadable files named in one error box; false (and the
+    // drop ignored) when it carries nothing the page takes.
+    bool dropPictures(QDropEvent *event);
     void ClearPage();
     void DeleteImage();
     void Copyer();

@@ -704,18 +704,9 @@ bool TfrmVZMain::printButtonDragEvent(QEvent *event)
     case QEvent::Drop: {
         m_printHover->stop();
         auto *e = static_cast<QDropEvent *>(event);
-        if (!canAcceptPictures(e->mimeData())) {
-            e->ignore();
-            return true;
-        }
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-        const DroppedPictures dropped = picturesFromMimeData(e->mimeData());
-        m_printHost->showPrintPage();
-        if (!dropped.pictures.isEmpty())
-            m_print->placePictures(dropped.pictures, PlaceSource::Drop);
-        if (!dropped.errors.isEmpty())
-            dialogs::error(dropErrorMessage(dropped.errors), this);
+        if (canAcceptPictures(e->mimeData()))
+            m_printHost->showPrintPage();
+        m_print->dropPictures(e);
         return true;
     }
     default:
