@@ -46,7 +46,10 @@ struct ComponentValue
 class ComponentReader
 {
 public:
+    // The reader only views the bytes: they must outlive it (a temporary array is refused).
     explicit ComponentReader(QByteArrayView data) : m_data(data) {}
+    explicit ComponentReader(const QByteArray &data) : m_data(data) {}
+    explicit ComponentReader(QByteArray &&) = delete;
 
     // "TPF0", the class name and the component name.
     void readHeader(QString *className, QString *componentName);

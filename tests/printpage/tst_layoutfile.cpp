@@ -232,11 +232,12 @@ void TestLayoutFile::picturesOfEveryKindAndTwoBoxes()
             QCOMPARE(data, expectedData[i]);
         at += 12 + len;
         const QRect &r = page.pictures[i].rect;
-        const double *inch = reinterpret_cast<const double *>(bytes.constData() + at);
-        QCOMPARE(qFromLittleEndian(inch[0]), r.top() / 40.0);
-        QCOMPARE(qFromLittleEndian(inch[1]), r.left() / 50.0);
-        QCOMPARE(qFromLittleEndian(inch[2]), r.height() / 40.0);
-        QCOMPARE(qFromLittleEndian(inch[3]), r.width() / 50.0);
+        // The inches stand unaligned in the stream.
+        const auto inch = [&](int k) { return qFromLittleEndian<double>(bytes.constData() + at + 8 * k); };
+        QCOMPARE(inch(0), r.top() / 40.0);
+        QCOMPARE(inch(1), r.left() / 50.0);
+        QCOMPARE(inch(2), r.height() / 40.0);
+        QCOMPARE(inch(3), r.width() / 50.0);
         at += 32;
     }
     QVERIFY(wmf.startsWith(QByteArray::fromHex("d7cdc69a"))); // placeable, as held
@@ -517,7 +518,8 @@ void TestLayoutFile::strings()
 
     // The UTF-8 form reads as the same text.
     const QByteArray utf8 = text.toUtf8();
-    ComponentReader u(QByteArray("\x14", 1) + le32(qint32(utf8.size())) + utf8);
+    const QByteArray wide = QByteArray("\x14", 1) + le32(qint32(utf8.size())) + utf8;
+    ComponentReader u(wide);
     QCOMPARE(u.readValue().text, text);
 
     // A font name and a line that 1252 cannot hold survive a whole box.
@@ -545,7 +547,8 @@ void TestLayoutFile::unknownPropertiesOfEveryTypeAreSkipped()
     const TextBoxData box = decodeTextBox(memoStream(props), 96);
     QCOMPARE(box.fontName, QStringLiteral("Symbolic"));
 
-    ComponentReader r(QByteArray("\x05", 1) + extended);
+    const QByteArray ten = QByteArray("\x05", 1) + extended;
+    ComponentReader r(ten);
     QCOMPARE(r.readValue().real, 1.0);
 }
 
