@@ -5,7 +5,7 @@
 #include "enhancements/EnhancementDescriptor.h"
 #include "enhancements/EnhancementList.h"
 #include "platform/ShellOpen.h"
-#include "shell/AppState.h"
+#include "common/Version.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "common/Version.h"
+
 #include <QString>
 
 namespace vz {
 
-// The version this program writes to the settings and shows in its About box.
-inline const QString kProgramVersion = QStringLiteral("3.20.2");
 // The settings key below HKEY_LOCAL_MACHINE.
 inline const QString kSettingsKey = QStringLiteral("Software\\Corvanta\\VZ Ririraz");
 
