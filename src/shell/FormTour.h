@@ -1,7 +1,7 @@
 #pragma once
 
 #include "shell/TourScript.h"
-#include "shell/formBaseDlg.h"
+#include "common/formBaseDlg.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/formBaseDlg.h"
+#include "common/formBaseDlg.h"
 
 class QLabel;
 class QRadioButton;

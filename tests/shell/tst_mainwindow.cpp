@@ -10,7 +10,7 @@
 #include "platform/Registry.h"
 #include "printpage/formPrint.h"
 #include "shell/AppState.h"
-#include "shell/formBaseDlg.h"
+#include "common/formBaseDlg.h"
 #include "shell/formVZMain.h"
 
 #include "testutils.h"

@@ -1,4 +1,4 @@
-#include "shell/formBaseDlg.h"
+#include "common/formBaseDlg.h"
 
 #include "common/AlignLayout.h"
 #include "common/Palette.h"
