@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -64,18 +65,20 @@ QString captionFor(MsgIcon icon)
     case MsgIcon::Confirmation: return QStringLiteral("Confirm");
     case MsgIcon::Warning: return QStringLiteral("Warning");
     case MsgIcon::Error: return QStringLiteral("Error");
+    case MsgIcon::None: return QString();
     }
     return QString();
 }
 
 } // namespace
 
-MsgResult message(const QString &text, MsgIcon icon, MsgButtons buttons, QWidget *parent)
+MsgResult message(const QString &text, MsgIcon icon, MsgButtons buttons, QWidget *parent, const QString &caption)
 {
     if (DialogResponder *r = g_responder) {
         DialogRequest req;
         req.kind = DialogRequest::Message;
         req.text = text;
+        req.caption = caption;
         req.icon = icon;
         req.buttons = buttons;
         r->m_requests.append(req);
@@ -85,13 +88,14 @@ MsgResult message(const QString &text, MsgIcon icon, MsgButtons buttons, QWidget
     }
 
     QMessageBox box(parent);
-    box.setWindowTitle(captionFor(icon));
+    box.setWindowTitle(caption.isEmpty() ? captionFor(icon) : caption);
     box.setText(text);
     switch (icon) {
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     case MsgIcon::Confirmation: box.setIcon(QMessageBox::Question); break;
     case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
     case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     }
     switch (buttons) {
     case MsgButtons::OK: box.setStandardButtons(QMessageBox::Ok); break;
@@ -110,7 +114,7 @@ MsgResult message(const QString &text, MsgIcon icon, MsgButtons buttons, QWidget
 }
 
 static QString fileDialog(bool save, QWidget *parent, const QString &caption, const QString &folder,
-                          const QString &filter, QString *selectedFilter)
+                          const QString &filter, QString *selectedFilter, const SaveFileOptions &options = {})
 {
     if (DialogResponder *r = g_responder) {
         DialogRequest req;
@@ -118,11 +122,30 @@ static QString fileDialog(bool save, QWidget *parent, const QString &caption, co
         req.text = caption;
         req.folder = folder;
         req.filter = filter;
+        req.defaultSuffix = options.defaultSuffix;
+        req.overwriteQuestion = options.overwriteQuestion;
         r->m_requests.append(req);
-        return r->m_fileNames.isEmpty() ? QString() : r->m_fileNames.takeFirst();
+        QString name = r->m_fileNames.isEmpty() ? QString() : r->m_fileNames.takeFirst();
+        // The dialog adds its default suffix to a name that has none.
+        if (save && !name.isEmpty() && !options.defaultSuffix.isEmpty() && QFileInfo(name).suffix().isEmpty())
+            name += QLatin1Char('.') + options.defaultSuffix;
+        return name;
     }
-    return save ? QFileDialog::getSaveFileName(parent, caption, folder, filter, selectedFilter)
-                : QFileDialog::getOpenFileName(parent, caption, folder, filter, selectedFilter);
+    if (!save)
+        return QFileDialog::getOpenFileName(parent, caption, folder, filter, selectedFilter);
+    QFileDialog dlg(parent, caption, folder, filter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, !options.overwriteQuestion);
+    if (!options.defaultSuffix.isEmpty())
+        dlg.setDefaultSuffix(options.defaultSuffix);
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dlg.selectNameFilter(*selectedFilter);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return QString();
+    if (selectedFilter)
+        *selectedFilter = dlg.selectedNameFilter();
+    return dlg.selectedFiles().constFirst();
 }
 
 QString openFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter, QString *selectedFilter)
@@ -133,6 +156,12 @@ QString openFileName(QWidget *parent, const QString &caption, const QString &fol
 QString saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter, QString *selectedFilter)
 {
     return fileDialog(true, parent, caption, folder, filter, selectedFilter);
+}
+
+QString saveFileName(QWidget *parent, const QString &caption, const QString &folder, const QString &filter,
+                     QString *selectedFilter, const SaveFileOptions &options)
+{
+    return fileDialog(true, parent, caption, folder, filter, selectedFilter, options);
 }
 
 bool chooseFont(QFont &font, QWidget *parent)
@@ -241,7 +270,7 @@ bool printerSetup(QPrinter *printer, QWidget *parent)
         DialogRequest req;
         req.kind = DialogRequest::Printer;
         r->m_requests.append(req);
-        return !r->m_printer.isEmpty() && r->m_printer.takeFirst();
+        return !r->m_printer.isEmpty() && r->m_printer.takeFirst()(printer);
     }
     QPrintDialog dlg(printer, parent);
     return dlg.exec() == QDialog::Accepted;
@@ -256,6 +285,20 @@ void beep()
         return;
     }
     QApplication::beep();
+}
+
+int choose(const QString &caption, const QStringList &choices, const std::function<int()> &show)
+{
+    if (DialogResponder *r = g_responder) {
+        DialogRequest req;
+        req.kind = DialogRequest::Choice;
+        req.text = caption;
+        req.choices = choices;
+        r->m_requests.append(req);
+        const int index = r->m_choices.isEmpty() ? -1 : r->m_choices.takeFirst();
+        return index >= 0 && index < choices.size() ? index : -1;
+    }
+    return show ? show() : -1;
 }
 
 } // namespace dialogs

@@ -3,6 +3,7 @@
 #include "common/VzError.h"
 #include "common/WaitCursor.h"
 
+#include <QPrinter>
 #include <QTest>
 #include <QTimer>
 
@@ -39,6 +40,49 @@ private Q_SLOTS:
         bool ran = false;
         QTimer::singleShot(0, [&] { ran = true; });
         QTRY_VERIFY(ran);
+    }
+
+    // What the responder hands back is what the real dialogs would: a save
+    // name gets the default suffix only when it has none, a chooser answers
+    // -1 for Cancel and for an index it does not offer, and a printer
+    // "dialog" can change the printer before it is accepted.
+    void responderAnswersLikeTheDialogs()
+    {
+        DialogResponder responder;
+        SaveFileOptions options;
+        options.defaultSuffix = QStringLiteral("pdf");
+        options.overwriteQuestion = false;
+        responder.queueFileName(QStringLiteral("/tmp/page"));
+        responder.queueFileName(QStringLiteral("/tmp/page.PDF"));
+        QCOMPARE(dialogs::saveFileName(nullptr, "Save", "/tmp", "PDF (*.pdf)", nullptr, options), QStringLiteral("/tmp/page.pdf"));
+        QCOMPARE(dialogs::saveFileName(nullptr, "Save", "/tmp", "PDF (*.pdf)", nullptr, options), QStringLiteral("/tmp/page.PDF"));
+        QCOMPARE(responder.requests().first().defaultSuffix, QStringLiteral("pdf"));
+        QVERIFY(!responder.requests().first().overwriteQuestion);
+
+        dialogs::message("Printing", MsgIcon::None, MsgButtons::OK, nullptr, "TExcellentImagePrinter");
+        QCOMPARE(responder.requests().last().caption, QStringLiteral("TExcellentImagePrinter"));
+
+        int shown = 0;
+        const auto show = [&] { ++shown; return 1; };
+        responder.queueChoice(1);
+        responder.queueChoice(5);
+        QCOMPARE(dialogs::choose("Open", {"a", "b"}, show), 1);
+        QCOMPARE(dialogs::choose("Open", {"a", "b"}, show), -1);
+        QCOMPARE(dialogs::choose("Open", {"a", "b"}, show), -1);
+        QCOMPARE(shown, 0);
+        QCOMPARE(responder.requests().last().choices, (QStringList{"a", "b"}));
+
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        responder.queuePrinterSetup([](QPrinter *p) {
+            p->setPageOrientation(QPageLayout::Landscape);
+            return true;
+        });
+        responder.queuePrinterAccepted(false);
+        QVERIFY(dialogs::printerSetup(&printer));
+        QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+        QVERIFY(!dialogs::printerSetup(&printer));
+        QVERIFY(!dialogs::printerSetup(&printer));
     }
 
     void waitCursorRestoredOnEveryPath()
