@@ -12,6 +12,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cmath>
+
 namespace pdftest {
 
 inline bool havePoppler()
@@ -110,6 +113,105 @@ inline int darkPixels(const QImage &img, const QRect &area)
                 ++n;
     }
     return n;
+}
+
+} // namespace pdftest
+
+// ---------------------------------------------------------------------------
+// One test page for every output: a red bitmap, a blue JPEG, a green WMF
+// and two bordered text boxes on a page panel 1000 pixels high.
+
+#include "imaging/Picture.h"
+#include "metafile/WmfGenerator.h"
+#include "printpage/PagePrint.h"
+#include "printpage/TextBoxData.h"
+
+#include <QBuffer>
+#include <QPainter>
+
+namespace pdftest {
+
+constexpr int kPanelHeight = 1000;
+
+struct ColourPicture
+{
+    const char *name;
+    QRgb colour;
+    QRect rect; // page pixels
+};
+
+inline const QList<ColourPicture> &colourPictures()
+{
+    static const QList<ColourPicture> list = {
+        {"red bitmap", qRgb(255, 0, 0), QRect(40, 50, 240, 180)},
+        {"blue JPEG", qRgb(0, 0, 255), QRect(360, 50, 240, 180)},
+        {"green WMF", qRgb(0, 255, 0), QRect(40, 330, 240, 180)},
+    };
+    return list;
+}
+
+inline QList<vz::TextBoxData> textBoxes()
+{
+    vz::TextBoxData a;
+    a.bounds = QRect(40, 600, 260, 90);
+    a.text = QStringLiteral("Vellozine\r\nprints");
+    a.fontName = QStringLiteral("DejaVu Sans");
+    a.fontSize = 14;
+    a.borderSingle = a.borderFlag = true;
+    vz::TextBoxData b = a;
+    b.bounds = QRect(360, 600, 260, 140);
+    b.text = QStringLiteral("Two boxes,\r\nboth bordered");
+    b.bold = true;
+    return {a, b};
+}
+
+// The pictures in print order: the three colours, then the text boxes.
+inline QList<vz::PagePicture> pagePictures(int bitmapWidth = 120, int bitmapHeight = 90)
+{
+    QImage red(bitmapWidth, bitmapHeight, QImage::Format_RGB32);
+    red.fill(Qt::red);
+
+    QImage blue(bitmapWidth, bitmapHeight, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    QByteArray jpeg;
+    QBuffer buf(&jpeg);
+    buf.open(QIODevice::WriteOnly);
+    blue.save(&buf, "JPEG", 95);
+
+    vz::mf::WmfGenerator gen;
+    gen.setSize(QSize(240, 180));
+    {
+        QPainter p(&gen);
+        p.fillRect(QRect(0, 0, 240, 180), QColor(0, 255, 0));
+    }
+
+    const auto &c = colourPictures();
+    QList<vz::PagePicture> list = {
+        {vz::Picture::fromImage(red), c[0].rect},
+        {vz::Picture::fromBytes(jpeg, vz::Picture::Kind::Jpeg), c[1].rect},
+        {vz::Picture::fromBytes(gen.data(), vz::Picture::Kind::Metafile), c[2].rect},
+    };
+    list += vz::textBoxPagePictures(textBoxes(), 96);
+    return list;
+}
+
+// Where a page rectangle lands on a page rendered at `renderDpi`: the
+// printable origin (inches) plus each edge's printer pixels, round(edge * s),
+// over the device's dpi.
+inline QRectF expectedOnRender(const QRect &pageRect, double s, int deviceDpi, QPointF originInch, int renderDpi)
+{
+    const QRect printer = vz::printerRect(pageRect, s);
+    const double k = double(renderDpi) / deviceDpi;
+    return QRectF(originInch.x() * renderDpi + printer.left() * k, originInch.y() * renderDpi + printer.top() * k,
+                  printer.width() * k, printer.height() * k);
+}
+
+// How far apart two rectangles' edges are, at most.
+inline double edgeDistance(const QRectF &a, const QRectF &b)
+{
+    return std::max({std::abs(a.left() - b.left()), std::abs(a.top() - b.top()),
+                     std::abs(a.left() + a.width() - b.left() - b.width()),
+                     std::abs(a.top() + a.height() - b.top() - b.height())});
 }
 
 } // namespace pdftest

@@ -6,11 +6,36 @@
 #include "CupsServer.h"
 #include "pdftestutils.h"
 
+#include "printpage/PrintDevice.h"
+
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include <memory>
+
+Q_DECLARE_METATYPE(vz::PrintType)
+Q_DECLARE_METATYPE(vz::PrintStyle)
+
+namespace {
+
+// The printer as the print dialog drives it: the job named before painting,
+// an error state at the end reported as a printing-system error.
+vz::PainterPrintDevice::Hooks printerHooks(QPrinter &printer)
+{
+    return {[&printer](const QString &title) { printer.setDocName(title); },
+            [&printer] {
+                if (printer.printerState() == QPrinter::Error)
+                    throw vz::PrintError::jobRefused();
+            }};
+}
+
+QString describe(const QRectF &r)
+{
+    return QStringLiteral("(%1, %2, %3 x %4)").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
 
 class TestCupsPrint : public QObject
 {
@@ -20,6 +45,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void plainPage();
+    void page_data();
+    void page();
 
 private:
     // Prints what `paint` draws on the queue "PDF" and returns the PDF file
@@ -91,6 +118,76 @@ void TestCupsPrint::plainPage()
     QVERIFY2(qAbs(red.left() - want.x()) <= 6 && qAbs(red.top() - want.y()) <= 6,
              qPrintable(QStringLiteral("red at %1,%2, expected %3,%4").arg(red.left()).arg(red.top()).arg(want.x()).arg(want.y())));
     QVERIFY(qAbs(red.width() - 100) <= 3 && qAbs(red.height() - 50) <= 3);
+}
+
+void TestCupsPrint::page_data()
+{
+    QTest::addColumn<vz::PrintType>("type");
+    QTest::addColumn<vz::PrintStyle>("style");
+    QTest::newRow("direct") << vz::PrintType::StretchDib << vz::PrintStyle::None;
+    QTest::newRow("banded") << vz::PrintType::Banded << vz::PrintStyle::None;
+    QTest::newRow("banded, device-dependent") << vz::PrintType::Ddb << vz::PrintStyle::None;
+}
+
+// The page through the routine onto the real queue, as the print dialog
+// sends it: each colour where its page rectangle says, the text in its box.
+void TestCupsPrint::page()
+{
+    QFETCH(vz::PrintType, type);
+    QFETCH(vz::PrintStyle, style);
+
+    double s = 0;
+    int dpi = 0;
+    QPointF origin; // inches
+    vz::PagePrintResult result;
+    QString pdf;
+    QVERIFY(printJob(
+        [&](QPrinter &printer) {
+            printer.setPrinterName(QStringLiteral("PDF"));
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            printer.setPageOrientation(QPageLayout::Portrait);
+            origin = printer.pageLayout().paintRect(QPageLayout::Inch).topLeft();
+            vz::PainterPrintDevice device(&printer, printerHooks(printer));
+            dpi = device.dpiX();
+            s = vz::pagePrintScale(device, pdftest::kPanelHeight);
+            QList<vz::PagePicture> pictures = pdftest::pagePictures();
+            vz::PagePrintOptions options;
+            options.type = type;
+            options.style = style;
+            options.tiled.tileSize = QSize(800, 600);
+            result = vz::printPage(device, pictures, pdftest::kPanelHeight, options);
+        },
+        &pdf));
+    QCOMPARE(result.status, vz::PagePrintResult::Status::Printed);
+    QCOMPARE(result.printed, 5);
+
+    const pdftest::PdfInfo info = pdftest::pdfInfo(pdf);
+    QCOMPARE(info.pages, 1);
+    QVERIFY2(qAbs(info.pageSize.width() - 595) <= 1 && qAbs(info.pageSize.height() - 842) <= 1,
+             qPrintable(QStringLiteral("%1 x %2 pt").arg(info.pageSize.width()).arg(info.pageSize.height())));
+
+    constexpr int renderDpi = 150;
+    const double tolerance = 1.5 / 25.4 * renderDpi; // 1.5 mm
+    const QImage img = pdftest::renderPage(pdf, renderDpi);
+    QVERIFY(!img.isNull());
+    for (const auto &c : pdftest::colourPictures()) {
+        const QRectF want = pdftest::expectedOnRender(c.rect, s, dpi, origin, renderDpi);
+        const QRectF got = pdftest::colourBox(img, c.colour);
+        QVERIFY2(!got.isEmpty() && pdftest::edgeDistance(got, want) <= tolerance,
+                 qPrintable(QStringLiteral("%1 at %2, expected %3").arg(QLatin1String(c.name), describe(got), describe(want))));
+    }
+    const double mm = renderDpi / 25.4;
+    for (const vz::TextBoxData &box : pdftest::textBoxes()) {
+        const QRect want = pdftest::expectedOnRender(box.bounds, s, dpi, origin, renderDpi).toRect();
+        // Text well inside the border, nothing dark in a band around the box.
+        const QRect inner = want.adjusted(int(2 * mm), int(2 * mm), -int(2 * mm), -int(2 * mm));
+        QVERIFY2(pdftest::darkPixels(img, inner) > 50, qPrintable(box.text));
+        const QRect outer = want.adjusted(-int(5 * mm), -int(5 * mm), int(5 * mm), int(5 * mm));
+        const QRect near = want.adjusted(-int(1.5 * mm), -int(1.5 * mm), int(1.5 * mm), int(1.5 * mm));
+        QCOMPARE(pdftest::darkPixels(img, outer) - pdftest::darkPixels(img, near), 0);
+        // The border: dark pixels on the box's edge band that are not text.
+        QVERIFY2(pdftest::darkPixels(img, near) - pdftest::darkPixels(img, inner) > want.width(), qPrintable(box.text));
+    }
 }
 
 QTEST_MAIN(TestCupsPrint)
