@@ -165,6 +165,16 @@ inline QList<vz::TextBoxData> textBoxes()
     return {a, b};
 }
 
+// The page rectangles the text boxes print into (their pictures' frames,
+// a little larger than the boxes).
+inline QList<QRect> textBoxFrames()
+{
+    QList<QRect> frames;
+    for (const vz::PagePicture &p : vz::textBoxPagePictures(textBoxes(), 96))
+        frames << p.rect;
+    return frames;
+}
+
 // The pictures in print order: the three colours, then the text boxes.
 inline QList<vz::PagePicture> pagePictures(int bitmapWidth = 120, int bitmapHeight = 90)
 {
