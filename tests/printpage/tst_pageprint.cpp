@@ -313,6 +313,8 @@ void TestPagePrint::edges_data()
     QTest::newRow("left 3") << QRect(3, 0, 100, 10) << QRect(20, 0, 650, 65);   // 19.5 -> 20, 669.5 -> 670
     QTest::newRow("tops too") << QRect(0, 1, 10, 3) << QRect(0, 6, 65, 20);     // 6.5 -> 6, 26
     QTest::newRow("left of the page") << QRect(-3, -1, 4, 2) << QRect(-20, -6, 26, 12); // -19.5 -> -20, -6.5 -> -6
+    QTest::newRow("far beyond the page") << QRect(-1000000000, 0, 2000000000, 10)
+                                         << QRect(-(1 << 29), 0, 1 << 30, 65);
 }
 
 void TestPagePrint::edges()
