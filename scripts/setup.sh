@@ -8,6 +8,7 @@ PACKAGES="
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins libgl-dev
   libjpeg62-turbo-dev libbenchmark-dev
+  cups printer-driver-cups-pdf poppler-utils
   clang libclang-rt-14-dev
   xvfb xauth xclip imagemagick libmagickcore-6.q16-6-extra libwmf-bin
   fonts-liberation2 fonts-dejavu-core

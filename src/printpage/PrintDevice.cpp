@@ -4,7 +4,10 @@
 #include "metafile/Dib.h"
 
 #include <QPaintDevice>
+#include <QtEndian>
 
+#include <algorithm>
+#include <climits>
 #include <stdexcept>
 
 namespace vz {
@@ -55,6 +58,41 @@ QImage dibBlocksToImage(const QByteArray &header, const QByteArray &pixels)
 }
 
 // --- PainterPrintDevice ---
+
+namespace {
+
+// An uncompressed bottom-up DIB of 24 bits, or of 32 bits with every fourth
+// byte 0xFF, is already an image's memory, only upside down: this wraps the
+// pixel block without copying (a page-filling photo is tens of megabytes).
+// Null for every other kind, which is decoded instead.
+QImage wrapBottomUpDib(const QByteArray &header, const QByteArray &pixels)
+{
+    if (header.size() < 40)
+        return QImage();
+    const auto *h = reinterpret_cast<const uchar *>(header.constData());
+    const quint32 size = qFromLittleEndian<quint32>(h);
+    const qint32 width = qFromLittleEndian<qint32>(h + 4);
+    const qint32 height = qFromLittleEndian<qint32>(h + 8);
+    const quint16 planes = qFromLittleEndian<quint16>(h + 12);
+    const quint16 bits = qFromLittleEndian<quint16>(h + 14);
+    const quint32 compression = qFromLittleEndian<quint32>(h + 16);
+    if (size < 40 || width <= 0 || height <= 0 || planes != 1 || compression != 0 || (bits != 24 && bits != 32))
+        return QImage();
+    const qint64 rowBytes = ((qint64(width) * bits + 31) / 32) * 4;
+    if (rowBytes > INT_MAX || rowBytes * height > pixels.size())
+        return QImage();
+    const auto *data = reinterpret_cast<const uchar *>(pixels.constData());
+    if (bits == 32) {
+        // RGB32 images promise an opaque fourth byte; DIBs may leave it 0.
+        const uchar *end = data + rowBytes * height;
+        for (const uchar *a = data + 3; a < end; a += 4)
+            if (*a != 0xFF)
+                return QImage();
+    }
+    return QImage(data, width, height, qsizetype(rowBytes), bits == 32 ? QImage::Format_RGB32 : QImage::Format_BGR888);
+}
+
+} // namespace
 
 PainterPrintDevice::PainterPrintDevice(QPaintDevice *device, Hooks hooks)
     : m_device(device), m_hooks(std::move(hooks))
@@ -113,6 +151,20 @@ bool PainterPrintDevice::drawBlocks(const QRect &target, const QRect &source, co
 {
     if (!m_painter.isActive() || target.isEmpty() || source.isEmpty())
         return false;
+    const QImage stored = wrapBottomUpDib(header, pixels);
+    if (!stored.isNull()) {
+        if (!stored.rect().contains(source))
+            return false;
+        // Rows are bottom-up: take the source's rows from the stored image
+        // and mirror them back inside the target.
+        const QRect rows(source.x(), stored.height() - source.y() - source.height(), source.width(), source.height());
+        m_painter.save();
+        m_painter.translate(0, 2.0 * target.top() + target.height());
+        m_painter.scale(1, -1);
+        m_painter.drawImage(QRectF(target), stored, QRectF(rows));
+        m_painter.restore();
+        return true;
+    }
     const QImage image = dibBlocksToImage(header, pixels);
     if (image.isNull() || !image.rect().contains(source))
         return false;
@@ -128,6 +180,9 @@ int PainterPrintDevice::doStretchDib(const QRect &target, const QRect &source, c
 
 bool PainterPrintDevice::doCopyDdb(const QPoint &target, const QByteArray &header, const QByteArray &pixels)
 {
+    const QImage stored = wrapBottomUpDib(header, pixels);
+    if (!stored.isNull())
+        return drawBlocks(QRect(target, stored.size()), stored.rect(), header, pixels);
     const QImage image = dibBlocksToImage(header, pixels);
     if (image.isNull() || !m_painter.isActive())
         return false;

@@ -21,7 +21,7 @@ Q_DECLARE_METATYPE(RecordingPrintDevice::Call)
 namespace {
 
 // A bitmap in blocks: left half red, right half blue, top row green.
-vz::DibBlocks blocks(int w = 8, int h = 4)
+vz::DibBlocks blocks(int w = 8, int h = 4, QImage::Format format = QImage::Format_RGB32)
 {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::red);
@@ -33,7 +33,7 @@ vz::DibBlocks blocks(int w = 8, int h = 4)
     auto *top = reinterpret_cast<QRgb *>(img.scanLine(0));
     std::fill(top, top + w, qRgb(0, 255, 0));
     vz::DibBlocks dib;
-    vz::LoadDibFromBitmap(img, dib);
+    vz::LoadDibFromBitmap(img.convertToFormat(format), dib);
     return dib;
 }
 
@@ -51,6 +51,7 @@ class TestPrintDevice : public QObject
 private slots:
     void paintDeviceGeometry();
     void paintDeviceDocument();
+    void paintDeviceTransfers_data();
     void paintDeviceTransfers();
     void paintDeviceRefusesBadBlocks();
     void pdfWriter();
@@ -97,14 +98,31 @@ void TestPrintDevice::paintDeviceDocument()
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, failing.beginDocument("Vellozine"));
 }
 
+// 24- and 32-bit blocks are drawn from the pixel block itself, bottom-up
+// rows mirrored; 32 bits whose fourth bytes are not all 0xFF are decoded.
+void TestPrintDevice::paintDeviceTransfers_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<bool>("clearFourthByte");
+    QTest::newRow("32 bits") << QImage::Format_RGB32 << false;
+    QTest::newRow("24 bits") << QImage::Format_RGB888 << false;
+    QTest::newRow("32 bits, fourth byte 0") << QImage::Format_RGB32 << true;
+    QTest::newRow("8 bits") << QImage::Format_Indexed8 << false;
+}
+
 void TestPrintDevice::paintDeviceTransfers()
 {
+    QFETCH(QImage::Format, format);
+    QFETCH(bool, clearFourthByte);
     QImage page(100, 100, QImage::Format_RGB32);
     page.fill(Qt::white);
     PainterPrintDevice dev(&page);
     int progress = 0;
     dev.setProgressHook([&] { ++progress; });
-    const vz::DibBlocks dib = blocks();
+    vz::DibBlocks dib = blocks(8, 4, format);
+    if (clearFourthByte)
+        for (qsizetype i = 3; i < dib.pixels.size(); i += 4)
+            dib.pixels[i] = 0;
 
     QVERIFY(dev.beginDocument("t"));
     // Stretched twice over, at (10, 10).
