@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+class QIODevice;
+
 namespace vz {
 
 // Reads a BMP file (the 14-byte "BM" file header, then a DIB). Returns a
@@ -39,5 +41,19 @@ struct DibBlocks
 // empty) for a null image and for fewer than 32 bytes of pixels, which the
 // printer cannot take as a bitmap.
 bool LoadDibFromBitmap(const QImage &bitmap, DibBlocks &out);
+
+// The same without the 32-byte floor: what one whole-bitmap transfer sends.
+bool DibFromBitmap(const QImage &bitmap, DibBlocks &out);
+
+// Reads a BMP file from the stream's current position into the two blocks:
+// the 14-byte "BM" file header, then everything up to the pixel offset as
+// the header block (a 40-byte info or 12-byte core header first), then the
+// image size's bytes of pixels (for core headers and a zero image-size
+// field: height x row bytes). False, blocks left empty, when the header is
+// not "BM", the offset does not lie past the file header and before the
+// stream's end, the header is neither kind, width or height is not positive,
+// the pixels are under 32 bytes or the stream ends or fails before they are
+// all read. Allocations never pass what the stream holds.
+bool LoadDibFromStream(QIODevice &stream, DibBlocks &out);
 
 } // namespace vz
