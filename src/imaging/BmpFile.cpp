@@ -3,9 +3,11 @@
 #include "metafile/ByteReader.h"
 #include "metafile/Dib.h"
 
+#include <QIODevice>
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace vz {
@@ -156,7 +158,9 @@ QImage onWhite32(const QImage &bitmap)
 
 } // namespace
 
-bool LoadDibFromBitmap(const QImage &bitmap, DibBlocks &out)
+namespace {
+
+bool dibBlocksOf(const QImage &bitmap, DibBlocks &out, qint64 minimumBytes)
 {
     out = DibBlocks();
     if (bitmap.isNull() || bitmap.width() <= 0 || bitmap.height() <= 0)
@@ -217,8 +221,7 @@ bool LoadDibFromBitmap(const QImage &bitmap, DibBlocks &out)
     const qint64 h = image.height();
     const qint64 rowBytes = ((bits * w + 31) / 32) * 4;
     const qint64 imageSize = rowBytes * h;
-    // The printer takes no bitmap with fewer than 32 bytes of pixels.
-    if (imageSize < 32 || imageSize > 0x7FFFFFFF)
+    if (imageSize < minimumBytes || imageSize > 0x7FFFFFFF)
         return false;
 
     const int masks = compression == 3 ? 3 : 0;
@@ -258,6 +261,100 @@ bool LoadDibFromBitmap(const QImage &bitmap, DibBlocks &out)
     out.pixels = std::move(pixels);
     out.width = int(w);
     out.height = int(h);
+    return true;
+}
+
+quint32 getU32(const char *at)
+{
+    return quint32(quint8(at[0])) | quint32(quint8(at[1])) << 8 | quint32(quint8(at[2])) << 16
+           | quint32(quint8(at[3])) << 24;
+}
+
+quint16 getU16(const char *at)
+{
+    return quint16(quint8(at[0]) | quint8(at[1]) << 8);
+}
+
+// Reads exactly `n` bytes, in pieces so a stream that ends early never makes
+// the block larger than what it held.
+bool readExactly(QIODevice &stream, qint64 n, QByteArray &into)
+{
+    into.clear();
+    constexpr qint64 kPiece = qint64(1) << 20;
+    while (into.size() < n) {
+        const qint64 want = std::min(kPiece, n - into.size());
+        const QByteArray piece = stream.read(want);
+        if (piece.isEmpty())
+            return false;
+        into.append(piece);
+    }
+    return true;
+}
+
+} // namespace
+
+bool LoadDibFromBitmap(const QImage &bitmap, DibBlocks &out)
+{
+    // The printer takes no bitmap with fewer than 32 bytes of pixels.
+    return dibBlocksOf(bitmap, out, 32);
+}
+
+bool DibFromBitmap(const QImage &bitmap, DibBlocks &out)
+{
+    return dibBlocksOf(bitmap, out, 1);
+}
+
+bool LoadDibFromStream(QIODevice &stream, DibBlocks &out)
+{
+    out = DibBlocks();
+    if (!stream.isReadable())
+        return false;
+    const QByteArray fileHeader = stream.read(14);
+    if (fileHeader.size() != 14 || fileHeader.at(0) != 'B' || fileHeader.at(1) != 'M')
+        return false;
+    const qint64 offset = getU32(fileHeader.constData() + 10);
+    const qint64 remaining = stream.isSequential() ? stream.bytesAvailable() : stream.size() - stream.pos();
+    if (offset <= 14 || remaining <= offset)
+        return false;
+
+    QByteArray header;
+    if (!readExactly(stream, offset - 14, header) || header.size() < 12)
+        return false;
+    const quint32 headerSize = getU32(header.constData());
+    qint64 width = 0;
+    qint64 height = 0;
+    int bits = 0;
+    qint64 imageSize = 0;
+    if (headerSize == 40) {
+        if (header.size() < 40)
+            return false;
+        width = qint32(getU32(header.constData() + 4));
+        height = std::abs(qint64(qint32(getU32(header.constData() + 8))));
+        bits = getU16(header.constData() + 14);
+        imageSize = getU32(header.constData() + 20);
+    } else if (headerSize == 12) {
+        width = getU16(header.constData() + 4);
+        height = getU16(header.constData() + 6);
+        bits = getU16(header.constData() + 10);
+    } else {
+        return false;
+    }
+    if (imageSize == 0)
+        imageSize = height * (((qint64(bits) * width + 31) / 32) * 4);
+    if (width <= 0 || height <= 0 || imageSize < 32)
+        return false;
+    // Never ask for more than the stream still holds.
+    const qint64 left = remaining - (offset - 14);
+    if (imageSize > left)
+        return false;
+    QByteArray pixels;
+    if (!readExactly(stream, imageSize, pixels))
+        return false;
+
+    out.header = std::move(header);
+    out.pixels = std::move(pixels);
+    out.width = int(width);
+    out.height = int(height);
     return true;
 }
 
