@@ -46,8 +46,9 @@ PrinterPrintDevice::PrinterPrintDevice(QPrinter &printer)
 
 bool printerExists(const QPrinter &printer)
 {
+    // Without a printer of the system Qt prints to PDF, which needs a file.
     if (printer.outputFormat() == QPrinter::PdfFormat)
-        return true;
+        return !printer.outputFileName().isEmpty();
     const QString name = printer.printerName();
     return !name.isEmpty() && QPrinterInfo::availablePrinterNames().contains(name);
 }

@@ -19,7 +19,7 @@ public:
     explicit PrinterPrintDevice(QPrinter &printer);
 };
 
-// True when `printer` is a printer of the system, or writes a file.
+// True when `printer` is a printer of the system, or writes a named file.
 bool printerExists(const QPrinter &printer);
 
 // The options a page prints with: the dialog's boxes (the defaults without

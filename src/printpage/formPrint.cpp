@@ -871,10 +871,12 @@ bool TfrmPrint::SaveAsPdf(QWidget *parent)
     if (name.isEmpty())
         return false;
     PagePrintResult result;
+    bool ran = false;
     QString error;
     const bool written = replaceFileAtomically(
         name,
         [&](const QString &temporary) {
+            ran = true;
             QPrinter pdf(QPrinter::HighResolution);
             pdf.setOutputFormat(QPrinter::PdfFormat);
             pdf.setOutputFileName(temporary);
@@ -889,15 +891,11 @@ bool TfrmPrint::SaveAsPdf(QWidget *parent)
             return result.status == PagePrintResult::Status::Printed;
         },
         &error);
-    switch (result.status) {
-    case PagePrintResult::Status::NothingToPrint:
+    if (ran && result.status == PagePrintResult::Status::NothingToPrint)
         return false;
-    case PagePrintResult::Status::BitmapLoadError:
+    if (ran && result.status == PagePrintResult::Status::BitmapLoadError) {
         dialogs::message(kBitmapLoadError, MsgIcon::None, MsgButtons::OK, owner);
         return false;
-    case PagePrintResult::Status::Failed:
-    case PagePrintResult::Status::Printed:
-        break;
     }
     if (!written)
         dialogs::error(QStringLiteral("Could not write %1: %2").arg(QDir::toNativeSeparators(name), error), owner);
