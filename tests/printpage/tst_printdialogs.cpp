@@ -12,6 +12,7 @@
 #include "printpage/formPrintTS.h"
 #include "printpage/formVZPrintdlg.h"
 #include "shell/AppState.h"
+#include "shell/formVZMain.h"
 #include "testutils.h"
 
 #include <QAbstractButton>
@@ -275,6 +276,8 @@ private slots:
     void clickSequences();
     void cancelKeepsBoxesReopenReloads_data();
     void cancelKeepsBoxesReopenReloads();
+    void mainWindowMakesTheOptions_data();
+    void mainWindowMakesTheOptions();
     void pageOpensTheOptions_data();
     void pageOpensTheOptions();
     void printDialogFollowsPrinter_data();
@@ -439,6 +442,34 @@ void TestPrintDialogs::cancelKeepsBoxesReopenReloads()
     };
     QCOMPARE(ts.runModal(), int(QDialog::Accepted));
     QCOMPARE(seen, reopened);
+}
+
+void TestPrintDialogs::mainWindowMakesTheOptions_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("boxes");
+    QTest::newRow("store") << QStringList() << "0/1";
+    QTest::newRow("local") << QStringList{QStringLiteral("local")} << "2/-";
+}
+
+void TestPrintDialogs::mainWindowMakesTheOptions()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, boxes);
+    storeValue(kType, QStringLiteral("int:0"));
+    storeValue(kStyle, QStringLiteral("int:1"));
+    DialogResponder responder;
+    Hooks hooks;
+    TfrmVZMain w(args);
+    QVERIFY(w.printOptions());
+    QCOMPARE(boxState(*w.printOptions()), boxes);
+    // The page reaches the same dialog: Ctrl+T there opens it.
+    const TfrmPrintTS *seen = nullptr;
+    hooks.onOptions = [&](TfrmPrintTS &dlg) { seen = &dlg; };
+    QKeyEvent e(QEvent::KeyPress, Qt::Key_T, Qt::ControlModifier);
+    w.printPage()->FormKeyDown(&e);
+    QCOMPARE(hooks.optionsShown, 1);
+    QCOMPARE(seen, w.printOptions());
 }
 
 void TestPrintDialogs::pageOpensTheOptions_data()
