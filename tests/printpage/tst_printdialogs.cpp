@@ -42,10 +42,6 @@ const QString kType = QStringLiteral("PrintTypeInt");
 const QString kStyle = QStringLiteral("PrintStyleInt");
 const QString kCompleted = QStringLiteral("Printing Completed!  For more printing options click the Retry button.");
 
-// The boxes by caption order: types DDB, 24bit, StretchDIBits, TExcellent; styles Compress, WinStretch, Slow Down.
-const char *const kTypeNames[4] = {"chkDdb", "chk24Bit", "chkStretchDib", "chkExcellent"};
-const char *const kStyleNames[3] = {"chkCompress", "chkWinStretch", "chkSlowDown"};
-
 // The checked boxes as a word per group: "2/-" is StretchDIBits and no style.
 QString boxState(const TfrmPrintTS &ts)
 {
