@@ -46,6 +46,10 @@ TfrmPrintTS::TfrmPrintTS(const QString &settingsKey, bool useStore, QWidget *par
     setObjectName(QStringLiteral("frmPrintTS"));
     setWindowTitle(QStringLiteral("Printing Options"));
     setFixedSize(498, 185);
+    // A window of its own: it does not take the main window's font.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
 
     auto *headline = new QLabel(QStringLiteral("Printer Troubleshooting"), this);
     headline->setObjectName(QStringLiteral("lblHeadline"));

@@ -61,6 +61,10 @@ TfrmVZPrintdlg::TfrmVZPrintdlg(TfrmPrint &page, QWidget *parent)
     setObjectName(QStringLiteral("frmVZPrintdlg"));
     setWindowTitle(QStringLiteral("VZ Print"));
     setFixedSize(405, 233);
+    // A window of its own: it does not take the main window's font.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    setFont(font);
 
     auto *outer = colouredPanel(this, QStringLiteral("pnlOuter"), palette::mainBlue);
     outer->setGeometry(rect());
