@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 namespace vz {
 
@@ -339,8 +340,13 @@ bool LoadDibFromStream(QIODevice &stream, DibBlocks &out)
     } else {
         return false;
     }
-    if (imageSize == 0)
-        imageSize = height * (((qint64(bits) * width + 31) / 32) * 4);
+    if (imageSize == 0 && width > 0) {
+        const qint64 rowBytes = ((qint64(bits) * width + 31) / 32) * 4;
+        // Sizes no stream can hold are refused before they overflow.
+        if (rowBytes > 0 && height > std::numeric_limits<qint64>::max() / rowBytes)
+            return false;
+        imageSize = height * rowBytes;
+    }
     if (width <= 0 || height <= 0 || imageSize < 32)
         return false;
     // Never ask for more than the stream still holds.

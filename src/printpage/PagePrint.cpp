@@ -56,8 +56,9 @@ QRect printerRect(const QRect &pageRect, double s)
     const qint64 top = edge(pageRect.top());
     const qint64 right = edge(qint64(pageRect.left()) + pageRect.width());
     const qint64 bottom = edge(qint64(pageRect.top()) + pageRect.height());
-    // Far past any page: keep the numbers inside int, the tiler cuts it anyway.
-    const auto clampInt = [](qint64 v) { return int(std::clamp<qint64>(v, -(1 << 30), 1 << 30)); };
+    // Far past any page: keep the edges, and the width between them, inside
+    // int; the tiler cuts the rectangle to the page anyway.
+    const auto clampInt = [](qint64 v) { return int(std::clamp<qint64>(v, -(1 << 29), 1 << 29)); };
     const int l = clampInt(left);
     const int t = clampInt(top);
     return QRect(l, t, clampInt(right) - l, clampInt(bottom) - t);

@@ -107,6 +107,10 @@ private slots:
     void runLength_data();
     void runLength();
     void ontoImageDevice();
+    void coreMatchesInfo_data();
+    void coreMatchesInfo();
+    void headerTables_data();
+    void headerTables();
 };
 
 void TestTiledPrinter::tiles_data()
@@ -520,6 +524,162 @@ void TestTiledPrinter::ontoImageDevice()
         white.fill(Qt::white);
         return white;
     }());
+}
+
+namespace {
+
+// A hand-made header block: info (40 bytes) with `used` colours, masks when
+// given, then `tableEntries` colour entries; or core (12 bytes) with 3-byte
+// entries. Entry i is (i * 7, i * 13, 255 - i) as red, green, blue.
+QByteArray headerBlock(bool core, int w, int h, int bits, int compression, int used, int tableEntries,
+                       const QList<quint32> &masks = {})
+{
+    QByteArray b;
+    const auto put = [&b](int at, quint32 v, int n) {
+        for (int i = 0; i < n; ++i)
+            b[at + i] = char((v >> (8 * i)) & 0xFF);
+    };
+    if (core) {
+        b = QByteArray(12 + 3 * tableEntries, '\0');
+        put(0, 12, 4);
+        put(4, quint32(w), 2);
+        put(6, quint32(h), 2);
+        put(8, 1, 2);
+        put(10, quint32(bits), 2);
+        for (int i = 0; i < tableEntries; ++i)
+            put(12 + 3 * i, quint32(qRgb(i * 7 & 255, i * 13 & 255, 255 - i)) & 0xFFFFFF, 3);
+        return b;
+    }
+    b = QByteArray(40 + 4 * masks.size() + 4 * tableEntries, '\0');
+    put(0, 40, 4);
+    put(4, quint32(w), 4);
+    put(8, quint32(h), 4);
+    put(12, 1, 2);
+    put(14, quint32(bits), 2);
+    put(16, quint32(compression), 4);
+    put(20, quint32(((bits * w + 31) / 32) * 4 * h), 4);
+    put(32, quint32(used), 4);
+    for (int i = 0; i < masks.size(); ++i)
+        put(40 + 4 * i, masks[i], 4);
+    for (int i = 0; i < tableEntries; ++i)
+        put(40 + 4 * int(masks.size()) + 4 * i, quint32(qRgb(i * 7 & 255, i * 13 & 255, 255 - i)) & 0xFFFFFF, 4);
+    return b;
+}
+
+// Rows of bytes that make every pixel different where the depth allows.
+QByteArray patternPixels(int w, int h, int bits)
+{
+    const int rowBytes = ((bits * w + 31) / 32) * 4;
+    QByteArray px(rowBytes * h, '\0');
+    for (int i = 0; i < px.size(); ++i)
+        px[i] = char((i * 29 + 7) & 0xFF);
+    return px;
+}
+
+} // namespace
+
+void TestTiledPrinter::coreMatchesInfo_data()
+{
+    QTest::addColumn<int>("bits");
+    for (int bits : {1, 4, 8, 24})
+        QTest::newRow(QByteArray::number(bits).append(" bits").constData()) << bits;
+}
+
+void TestTiledPrinter::coreMatchesInfo()
+{
+    // A core header prints the same tiles as the info header it stands for.
+    QFETCH(int, bits);
+    const int colours = bits <= 8 ? 1 << bits : 0;
+    const QByteArray pixels = patternPixels(9, 5, bits);
+    QList<QList<RecordingPrintDevice::Entry>> sent;
+    for (bool core : {false, true}) {
+        RecordingPrintDevice dev(QSize(1000, 1000), 600);
+        vz::TiledPrinterSettings s;
+        s.tileSize = QSize(16, 8);
+        const QByteArray header = headerBlock(core, 9, 5, bits, 0, 0, colours);
+        QCOMPARE(vz::PrintDib(dev, 3, 2, 27, 15, header, pixels, s), 1);
+        sent << dev.transfers();
+    }
+    QCOMPARE(sent[0].size(), 4);
+    QCOMPARE(sent[1].size(), sent[0].size());
+    for (int i = 0; i < sent[0].size(); ++i) {
+        QCOMPARE(sent[1][i].target, sent[0][i].target);
+        QCOMPARE(sent[1][i].bitsPerPixel, bits);
+        QVERIFY(!sent[0][i].pixels.isNull());
+        QCOMPARE(sent[1][i].pixels, sent[0][i].pixels);
+    }
+    // Not all one colour: the table and the pixels were both used.
+    const QImage first = sent[0][0].pixels.convertToFormat(QImage::Format_RGB32);
+    QVERIFY(first.pixel(0, 0) != first.pixel(3, 0) || first.pixel(0, 0) != first.pixel(0, 3)); // 3 printer pixels a source pixel
+}
+
+void TestTiledPrinter::headerTables_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QByteArray>("pixels");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QRgb>("firstPixel"); // the top-left tile pixel; 1 for not looked at
+
+    const auto row = [](int bits, quint32 value) {
+        // One 4 x 2 bitmap whose every pixel is `value`.
+        const int rowBytes = ((bits * 4 + 31) / 32) * 4;
+        QByteArray px(rowBytes * 2, '\0');
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x)
+                for (int k = 0; k < bits / 8; ++k)
+                    px[y * rowBytes + x * (bits / 8) + k] = char((value >> (8 * k)) & 0xFF);
+        return px;
+    };
+    const QList<quint32> m565{0xF800, 0x07E0, 0x001F};
+    const QList<quint32> m555{0x7C00, 0x03E0, 0x001F};
+    const QList<quint32> m888{0xFF0000, 0xFF00, 0xFF};
+    QTest::newRow("16 bits, 5-6-5 masks") << headerBlock(false, 4, 2, 16, 3, 0, 0, m565) << row(16, 0xF800) << 1
+                                         << qRgb(255, 0, 0);
+    QTest::newRow("16 bits, 5-5-5 masks") << headerBlock(false, 4, 2, 16, 3, 0, 0, m555) << row(16, 0x03E0) << 1
+                                         << qRgb(0, 255, 0);
+    QTest::newRow("16 bits, masks cut") << headerBlock(false, 4, 2, 16, 3, 0, 0, m565).left(48) << row(16, 0xF800)
+                                       << -1 << QRgb(1);
+    QTest::newRow("32 bits, masks") << headerBlock(false, 4, 2, 32, 3, 0, 0, m888) << row(32, 0x0000FF) << 1
+                                    << qRgb(0, 0, 255);
+    QTest::newRow("32 bits, masks and 2 used colours")
+        << headerBlock(false, 4, 2, 32, 3, 2, 2, m888) << row(32, 0xFF0000) << 1 << qRgb(255, 0, 0);
+    QTest::newRow("32 bits, 2 used colours missing")
+        << headerBlock(false, 4, 2, 32, 3, 2, 0, m888) << row(32, 0xFF0000) << -1 << QRgb(1);
+    QTest::newRow("24 bits, 4 used colours") << headerBlock(false, 4, 2, 24, 0, 4, 4) << row(24, 0x00FF00) << 1
+                                            << qRgb(0, 255, 0);
+    QTest::newRow("24 bits, 4 used colours missing") << headerBlock(false, 4, 2, 24, 0, 4, 3) << row(24, 0x00FF00)
+                                                    << -1 << QRgb(1);
+    // Used colours 0 means the whole table of the depth.
+    QTest::newRow("8 bits, used 0, whole table") << headerBlock(false, 4, 2, 8, 0, 0, 256) << row(8, 0x05) << 1
+                                                << qRgb(35, 65, 250);
+    QTest::newRow("8 bits, used 0, 255 entries") << headerBlock(false, 4, 2, 8, 0, 0, 255) << row(8, 0x05) << -1
+                                                << QRgb(1);
+    QTest::newRow("8 bits, used 6") << headerBlock(false, 4, 2, 8, 0, 6, 6) << row(8, 0x05) << 1 << qRgb(35, 65, 250);
+    QTest::newRow("1 bit, used 0, 1 entry") << headerBlock(false, 4, 2, 1, 0, 0, 1) << row(8, 0x00) << -1 << QRgb(1);
+    QTest::newRow("4 bits, used 0, whole table") << headerBlock(false, 4, 2, 4, 0, 0, 16) << row(8, 0x33) << 1
+                                                << qRgb(21, 39, 252);
+    QTest::newRow("core 4 bits, table cut") << headerBlock(true, 4, 2, 4, 0, 0, 15) << row(8, 0x33) << -1 << QRgb(1);
+    QTest::newRow("core 24 bits") << headerBlock(true, 4, 2, 24, 0, 0, 0) << row(24, 0xFF0000) << 1
+                                  << qRgb(255, 0, 0);
+}
+
+void TestTiledPrinter::headerTables()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QByteArray, pixels);
+    QFETCH(int, result);
+    QFETCH(QRgb, firstPixel);
+    RecordingPrintDevice dev(QSize(1000, 1000), 600);
+    vz::TiledPrinterSettings s;
+    QCOMPARE(vz::PrintDib(dev, 0, 0, 8, 4, header, pixels, s), result);
+    if (result != 1) {
+        QVERIFY(dev.transfers().isEmpty());
+        return;
+    }
+    QCOMPARE(dev.transfers().size(), 1);
+    const QImage tile = dev.transfers().first().pixels;
+    QVERIFY(!tile.isNull());
+    QCOMPARE(tile.pixel(0, 0) & 0xFFFFFF, firstPixel & 0xFFFFFF);
 }
 
 QTEST_MAIN(TestTiledPrinter)

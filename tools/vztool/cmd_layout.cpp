@@ -2,21 +2,35 @@
 
 #include "imaging/Picture.h"
 #include "metafile/WmfGenerator.h"
+#include "common/AtomicFile.h"
 #include "printpage/ComponentStream.h"
 #include "printpage/LayoutFile.h"
+#include "printpage/PageGeometry.h"
+#include "printpage/PagePrint.h"
+#include "printpage/PrintDevice.h"
 #include "printpage/TPolyTextLines.h"
 #include "printpage/TextBoxStream.h"
 #include "printpage/TextCanvas.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QScreen>
 #include <QtEndian>
+
+#include <limits>
 
 using namespace vztool;
 
 namespace {
 
-const QString kUsage = QStringLiteral("usage: vztool layout dump FILE [--lines]");
+const QString kUsage = QStringLiteral(
+    "usage: vztool layout dump FILE [--lines]\n"
+    "       vztool layout pdf FILE OUT.pdf [--dpi N] [--page-height H] [--type 0|1|2|3] "
+    "[--style none|compress|winstretch]");
 
 QString valueText(const vz::ComponentValue &v)
 {
@@ -215,9 +229,198 @@ void dumpBody(const QByteArray &bytes, bool lines)
                 .arg(bytes.size() - 4 - w.pos()));
 }
 
+// The system's paper as paperconf keeps it (/etc/papersize), else A4.
+QPageSize systemPaper()
+{
+    QFile file(QStringLiteral("/etc/papersize"));
+    if (file.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = file.read(4096).split('\n');
+        for (const QByteArray &raw : lines) {
+            const QByteArray name = raw.trimmed().toLower();
+            if (name.isEmpty() || name.startsWith('#'))
+                continue;
+            static const std::pair<const char *, QPageSize::PageSizeId> known[] = {
+                {"a3", QPageSize::A3},         {"a4", QPageSize::A4},         {"a5", QPageSize::A5},
+                {"b5", QPageSize::B5},         {"letter", QPageSize::Letter}, {"legal", QPageSize::Legal},
+                {"executive", QPageSize::Executive}, {"tabloid", QPageSize::Tabloid},
+                {"ledger", QPageSize::Ledger}};
+            for (const auto &[key, id] : known) {
+                if (name == key)
+                    return QPageSize(id);
+            }
+            break;
+        }
+    }
+    return QPageSize(QPageSize::A4);
+}
+
+// A whole number from `text` within [low, high], or nullopt.
+std::optional<int> boundedInt(const QString &text, int low, int high)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < low || v > high)
+        return std::nullopt;
+    return v;
+}
+
+int runPdf(QStringList args)
+{
+    int dpi = 600;
+    int pageHeight = 800;
+    vz::PrintType type = vz::PrintType::StretchDib;
+    vz::PrintStyle style = vz::PrintStyle::None;
+    QStringList files;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        const bool hasValue = !args.isEmpty();
+        if (a == QLatin1String("--dpi") && hasValue) {
+            const auto v = boundedInt(args.takeFirst(), 1, 9600);
+            if (!v) {
+                err(QStringLiteral("vztool layout: --dpi needs a number from 1 to 9600"));
+                return 2;
+            }
+            dpi = *v;
+        } else if (a == QLatin1String("--page-height") && hasValue) {
+            const auto v = boundedInt(args.takeFirst(), 1, 100000);
+            if (!v) {
+                err(QStringLiteral("vztool layout: --page-height needs a number from 1 to 100000"));
+                return 2;
+            }
+            pageHeight = *v;
+        } else if (a == QLatin1String("--type") && hasValue) {
+            const auto v = boundedInt(args.takeFirst(), 0, 3);
+            if (!v) {
+                err(QStringLiteral("vztool layout: --type is 0, 1, 2 or 3"));
+                return 2;
+            }
+            type = vz::PrintType(*v);
+        } else if (a == QLatin1String("--style") && hasValue) {
+            const QString v = args.takeFirst();
+            if (v == QLatin1String("none"))
+                style = vz::PrintStyle::None;
+            else if (v == QLatin1String("compress"))
+                style = vz::PrintStyle::Compress;
+            else if (v == QLatin1String("winstretch"))
+                style = vz::PrintStyle::WinStretch;
+            else {
+                err(QStringLiteral("vztool layout: --style is none, compress or winstretch"));
+                return 2;
+            }
+        } else if (a.startsWith(QLatin1String("--"))) {
+            err(kUsage);
+            return 2;
+        } else {
+            files << a;
+        }
+    }
+    if (files.size() != 2) {
+        err(kUsage);
+        return 2;
+    }
+
+    QFile file(files[0]);
+    if (!file.exists()) {
+        err(QStringLiteral("The file you requested does not exist."));
+        return 1;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        err(QStringLiteral("vztool layout: cannot read %1: %2").arg(files[0], file.errorString()));
+        return 1;
+    }
+    const QByteArray bytes = file.readAll();
+    const vz::DecodedLayout d = vz::decodeLayout(bytes, 96);
+    using Status = vz::DecodedLayout::Status;
+    if (d.status == Status::HeaderCorrupt || d.status == Status::Version) {
+        err(vz::layoutStatusMessage(d).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        return 1;
+    }
+    int exitCode = 0;
+    if (d.status == Status::BodyError) {
+        // The page shows what it read before the damage; so does the PDF.
+        err(vz::layoutStatusMessage(d).replace(QLatin1Char('\r'), QLatin1Char('\n')));
+        exitCode = 1;
+    }
+
+    QByteArray pdf;
+    QBuffer buffer(&pdf);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(dpi);
+    writer.setCreator(QStringLiteral("vztool"));
+    const qreal margin = 0.25;
+    writer.setPageLayout(QPageLayout(systemPaper(), d.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                     QMarginsF(margin, margin, margin, margin), QPageLayout::Inch));
+    vz::PainterPrintDevice device(&writer, {[&writer](const QString &title) { writer.setTitle(title); }, {}});
+
+    // The print page's fitting onto a page panel `pageHeight` high: a work
+    // area that high (plus the page's margin) and wider than any page.
+    const QSize printable = device.printableSize();
+    const vz::PrinterPage printer{printable.width(), printable.height(), dpi, dpi};
+    const auto g = vz::computePageGeometry(printer, QSize(), QSize(std::numeric_limits<int>::max() / 2, pageHeight + 20));
+    if (!g) {
+        err(QStringLiteral("vztool layout: the PDF page has no printable area"));
+        return 1;
+    }
+
+    QList<vz::PagePicture> pictures;
+    for (int i = 0; i < d.pictures.size(); ++i) {
+        const auto rect = vz::layoutPictureRect(d.pictures[i], g->ppiX, g->ppiY);
+        if (!rect) {
+            err(QStringLiteral("vztool layout: picture %1 lies too far off the page; left out").arg(i + 1));
+            continue;
+        }
+        pictures.append(vz::PagePicture{d.pictures[i].picture, *rect});
+    }
+    pictures += vz::textBoxPagePictures(d.boxes, 96);
+
+    vz::PagePrintOptions options;
+    options.type = type;
+    options.style = style;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize px = (QSizeF(screen->geometry().size()) * screen->devicePixelRatio()).toSize();
+        if (!px.isEmpty())
+            options.tiled.tileSize = px;
+    }
+    options.tiled.message = [](const QString &text) { err(text); };
+
+    vz::PagePrintResult result;
+    try {
+        result = vz::printPage(device, pictures, g->page.height(), options);
+    } catch (const vz::VzError &e) {
+        err(e.message());
+        return 1;
+    }
+    using PrintStatus = vz::PagePrintResult::Status;
+    switch (result.status) {
+    case PrintStatus::NothingToPrint:
+        err(QStringLiteral("vztool layout: the page is empty; nothing printed"));
+        return 1;
+    case PrintStatus::Failed:
+        err(QStringLiteral("vztool layout: the PDF could not be made"));
+        return 1;
+    case PrintStatus::BitmapLoadError:
+        // The document was ended: what was drawn before it is written.
+        err(vz::kBitmapLoadError);
+        exitCode = 1;
+        break;
+    case PrintStatus::Printed:
+        break;
+    }
+    buffer.close();
+    QString why;
+    if (!vz::writeFileAtomically(files[1], pdf, &why)) {
+        err(QStringLiteral("vztool layout: cannot write %1: %2").arg(files[1], why));
+        return 1;
+    }
+    return exitCode;
+}
+
 int runLayout(const QStringList &argsIn)
 {
     QStringList args = argsIn;
+    if (!args.isEmpty() && args[0] == QLatin1String("pdf"))
+        return runPdf(args.mid(1));
     const bool lines = args.removeAll(QStringLiteral("--lines")) > 0;
     if (args.size() != 2 || args[0] != QLatin1String("dump")) {
         err(kUsage);
@@ -254,10 +457,16 @@ int runLayout(const QStringList &argsIn)
     return 0;
 }
 
-Registration reg({QStringLiteral("layout"), QStringLiteral("layout dump FILE [--lines]"),
-                  QStringLiteral("print a page layout file's header, picture records and text-box properties; "
+Registration reg({QStringLiteral("layout"),
+                  QStringLiteral("layout dump FILE [--lines] | layout pdf FILE OUT.pdf [--dpi N] [--page-height H] "
+                                 "[--type 0|1|2|3] [--style none|compress|winstretch]"),
+                  QStringLiteral("dump: print a page layout file's header, picture records and text-box properties; "
                                  "--lines adds each box's placed lines; exit 1 with the program's message when "
-                                 "it would not open the file silently"),
+                                 "it would not open the file silently. pdf: print the page as the print page "
+                                 "would onto a PDF (600 dpi, /etc/papersize or A4, 0.25 in margins, the file's "
+                                 "orientation; page panel 800 high; type 2, no style); messages on stderr; "
+                                 "exit 1 on an unreadable file or body, an empty page, an unwritable output or "
+                                 "\"Bitmap load error\" (what was drawn is still written)"),
                   runLayout, true});
 
 } // namespace

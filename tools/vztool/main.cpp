@@ -28,6 +28,13 @@ int main(int argc, char **argv)
     for (const Command &c : commands())
         if (argc > 1 && c.name == QLatin1String(argv[1]))
             gui = c.needsGui;
+    // The words as given: the application object takes Qt's own options
+    // (-style, -platform, ...) out of argv, and commands have options of
+    // the same names.
+    QStringList args;
+    for (int i = 2; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     std::unique_ptr<QCoreApplication> app;
     if (gui) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -36,13 +43,12 @@ int main(int argc, char **argv)
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")
-        || args.first() == QLatin1String("help")) {
+    if (first.isEmpty() || first == QLatin1String("--help") || first == QLatin1String("-h")
+        || first == QLatin1String("help")) {
         printHelp();
-        return args.isEmpty() ? 2 : 0;
+        return first.isEmpty() ? 2 : 0;
     }
-    const QString name = args.takeFirst();
+    const QString name = first;
     for (const Command &c : commands())
         if (c.name == name)
             return c.run(args);
