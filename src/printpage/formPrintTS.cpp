@@ -45,7 +45,7 @@ TfrmPrintTS::TfrmPrintTS(const QString &settingsKey, bool useStore, QWidget *par
 {
     setObjectName(QStringLiteral("frmPrintTS"));
     setWindowTitle(QStringLiteral("Printing Options"));
-    setFixedSize(498, 185);
+    resize(498, 185);
     // A window of its own: it does not take the main window's font.
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
@@ -115,6 +115,8 @@ TfrmPrintTS::TfrmPrintTS(const QString &settingsKey, bool useStore, QWidget *par
 
     setBoxes(kTypeStretchDib, kNone);
     ScaleFormToScreen(this, screenDpiOf(this));
+    // Scaled first: a fixed size would keep the design size.
+    setFixedSize(size());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 

@@ -60,7 +60,7 @@ TfrmVZPrintdlg::TfrmVZPrintdlg(TfrmPrint &page, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmVZPrintdlg"));
     setWindowTitle(QStringLiteral("VZ Print"));
-    setFixedSize(405, 233);
+    resize(405, 233);
     // A window of its own: it does not take the main window's font.
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSize(8);
@@ -120,6 +120,8 @@ TfrmVZPrintdlg::TfrmVZPrintdlg(TfrmPrint &page, QWidget *parent)
     connect(close, &QToolButton::clicked, this, &QDialog::reject);
 
     ScaleFormToScreen(this, screenDpiOf(this));
+    // Scaled first: a fixed size would keep the design size.
+    setFixedSize(size());
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 

@@ -749,20 +749,25 @@ void TestPrintDialogs::slowDownOnlyOnPrinterJobs()
 
 void TestPrintDialogs::tiledPrinterBoxes()
 {
-    // A printer that turns every device-independent tile down is not at hand;
-    // the boxes' form is what the page hands the tiled printer.
+    // A printer that turns down the first device-independent tile: the page's
+    // options make the tiled printer's box a plain one with its own caption.
     PrintFixture f;
-    const PagePrintOptions options = pagePrintOptions(&f.options, true);
-    QVERIFY(options.tiled.message);
-    options.tiled.message(QStringLiteral("StretchDIBits failed! Trying BitBlt"));
-    QCOMPARE(f.responder.requests().size(), 1);
+    setOptions(f.options, TfrmPrintTS::kTypeExcellent, TfrmPrintTS::kNone);
+    RecordingPrintDevice device(QSize(4800, 6600), 600);
+    device.failTransfer(1);
+    QList<PagePicture> pictures{{bitmap(300, 200), QRect(10, 10, 300, 200)}};
+    const PagePrintResult result = printPage(device, pictures, 660, pagePrintOptions(&f.options, true));
+    QCOMPARE(result.status, PagePrintResult::Status::Printed);
+    QCOMPARE(f.messages(), QStringList{QStringLiteral("StretchDIBits failed! Trying BitBlt")});
     const DialogRequest r = f.responder.requests().first();
-    QCOMPARE(r.text, QStringLiteral("StretchDIBits failed! Trying BitBlt"));
     QCOMPARE(r.caption, QStringLiteral("TExcellentImagePrinter"));
     QCOMPARE(r.icon, MsgIcon::None);
     QCOMPARE(r.buttons, MsgButtons::OK);
-    QVERIFY(options.progress);
-    QVERIFY(!pagePrintOptions(&f.options, false).progress);
+    // The refused tile went again, device-dependent.
+    const QList<RecordingPrintDevice::Entry> sent = device.transfers();
+    QVERIFY(sent.size() >= 2);
+    QCOMPARE(sent.at(1).call, RecordingPrintDevice::Call::CopyDdb);
+    QCOMPARE(sent.at(1).target.topLeft(), sent.at(0).target.topLeft());
 }
 
 void TestPrintDialogs::saveAsPdf_data()
