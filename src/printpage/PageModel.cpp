@@ -240,6 +240,13 @@ void PageModel::removeObject(PageObjectId id)
     takeObject(id);
 }
 
+void PageModel::replacePicture(PageObjectId id, const Picture &picture)
+{
+    PageObject *o = find(id);
+    if (o && !o->isTextBox() && !picture.isNull())
+        o->picture = picture;
+}
+
 void PageModel::removeAll()
 {
     const QList<PageObjectId> ids = stackingOrder();

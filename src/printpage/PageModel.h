@@ -160,6 +160,9 @@ public:
     void removeObject(PageObjectId id);
     // Takes everything off the page without undo or flag (a layout replaces it).
     void removeAll();
+    // Gives a placed picture another form of itself (printing's 24-bit
+    // conversion), likewise without undo or flag.
+    void replacePicture(PageObjectId id, const Picture &picture);
 
     // --- reading ------------------------------------------------------------
     const PageObject *object(PageObjectId id) const;

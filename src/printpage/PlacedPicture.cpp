@@ -12,6 +12,14 @@ PlacedPicture::PlacedPicture(const Picture &picture, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent, !picture.isMetafile() && !picture.image().hasAlphaChannel());
 }
 
+void PlacedPicture::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    m_cache = QImage();
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture.isMetafile() && !picture.image().hasAlphaChannel());
+    update();
+}
+
 void PlacedPicture::paintEvent(QPaintEvent *)
 {
     if (m_picture.isNull() || width() <= 0 || height() <= 0)

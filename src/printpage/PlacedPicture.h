@@ -17,6 +17,7 @@ public:
     explicit PlacedPicture(const Picture &picture, QWidget *parent = nullptr);
 
     const Picture &picture() const { return m_picture; }
+    void setPicture(const Picture &picture);
     // How often the picture was drawn anew (a new size); tests and the
     // benchmark read it.
     int renderCount() const { return m_renders; }

@@ -3,6 +3,7 @@
 namespace vz {
 
 class Picture;
+class TfrmPrintTS;
 
 // What the print page needs of the program around it. The main window's
 // adapter (shell/ShellPrintHost) implements it; tests give a recording one.
@@ -24,6 +25,9 @@ public:
     virtual void ResiseClipBoardImage() = 0;
     // The page window closed: the clipboard strip gets its design height.
     virtual void pageClosed() = 0;
+    // The printing options dialog made at start; null when there is none
+    // (the page then prints with the defaults).
+    virtual TfrmPrintTS *printOptions() const { return nullptr; }
 };
 
 } // namespace vz

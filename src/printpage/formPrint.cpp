@@ -11,7 +11,11 @@
 #include "imaging/ImageSizeTarget.h"
 #include "imaging/formImageSize.h"
 #include "platform/SystemClipboard.h"
+#include "common/AtomicFile.h"
+#include "common/VzApplication.h"
+#include "printpage/PagePrint.h"
 #include "printpage/PictureDrop.h"
+#include "printpage/PrinterPrintDevice.h"
 #include "printpage/PlacedPicture.h"
 #include "printpage/PrintPageHost.h"
 #include "printpage/Ruler.h"
@@ -19,8 +23,11 @@
 #include "printpage/TTextBox.h"
 #include "printpage/TextBoxTool.h"
 #include "printpage/TextToolbar.h"
+#include "printpage/formPrintTS.h"
+#include "printpage/formVZPrintdlg.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -29,9 +36,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPrinter>
+#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScopeGuard>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -314,7 +324,7 @@ void TfrmPrint::buildPopup()
         {"Edit Text Box", [this] { m_text->EditTextBox(); }, true},
         {"Print (Ctrl + P)", [this] { btnPrintClick(); }, false},
         {"Print Troubleshooting  (Ctrl + T)", [this] { showTroubleshooting(); }, false},
-        {"Print Setup (Ctrl + O)", [] {}, true}, // printing
+        {"Print Setup (Ctrl + O)", [this] { PrinterSetup(); }, true},
         {"Open Image (Ctrl + O)", [this] { OpenImage(); }, false},
         {"Open Page (Crtl + E)", [this] { OpenPage(); }, false},
         {"Save Image (Ctrl + I)", [this] { SaveImage(); }, false},
@@ -733,9 +743,164 @@ QList<PageObjectId> TfrmPrint::RenderTextBoxes(int dpi)
 }
 QList<TTextBox *> TfrmPrint::textBoxList() const { return m_text->textBoxes(); }
 
-void TfrmPrint::btnPrintClick() { command("btnPrint"); }
+void TfrmPrint::btnPrintClick()
+{
+    command("btnPrint");
+    TfrmVZPrintdlg dialog(*this, window());
+    dialog.runModal();
+}
 
-void TfrmPrint::showTroubleshooting() { command("showTroubleshooting"); }
+void TfrmPrint::showTroubleshooting()
+{
+    command("showTroubleshooting");
+    TfrmPrintTS *options = m_host ? m_host->printOptions() : nullptr;
+    if (options && !options->isVisible())
+        options->runModal();
+}
+
+void TfrmPrint::PrinterSetup()
+{
+    command("PrinterSetup");
+    ClearSelection();
+    dialogs::printerSetup(m_printer, window());
+    RefreshPage();
+}
+
+PagePrintResult TfrmPrint::printPageOnto(PrintDevice &device, const PagePrintOptions &options)
+{
+    // Declared first, so it runs last: the cursor is back before the boxes' pictures go.
+    QList<PageObjectId> rendered;
+    const auto removeRendered = qScopeGuard([&] {
+        if (rendered.isEmpty())
+            return;
+        ClearSelection();
+        for (PageObjectId id : std::as_const(rendered))
+            m_model->removeObject(id);
+    });
+    if (!m_model->textBoxes().isEmpty())
+        rendered = RenderTextBoxes();
+    WaitCursor wait;
+
+    const QList<PageObjectId> ids = m_model->pictures();
+    QList<PagePicture> pictures;
+    for (PageObjectId id : ids) {
+        const PageObject *o = m_model->object(id);
+        pictures.append({o->picture, o->rect});
+    }
+    const PagePrintResult result = printPage(device, pictures, m_pnlPage->height(), options);
+    // "Convert to 24bit" leaves the page's bitmaps converted.
+    for (int i : result.converted) {
+        if (i < 0 || i >= ids.size())
+            continue;
+        m_model->replacePicture(ids[i], pictures[i].picture);
+        if (auto *control = qobject_cast<PlacedPicture *>(m_controls.value(ids[i])))
+            control->setPicture(pictures[i].picture);
+    }
+    return result;
+}
+
+void TfrmPrint::PrintPage()
+{
+    command("PrintPage");
+    if (!m_printer)
+        throw PrintError::noPrinter();
+    TfrmPrintTS *optionsDialog = m_host ? m_host->printOptions() : nullptr;
+    PrinterPrintDevice device(*m_printer);
+    const PagePrintResult result = printPageOnto(device, pagePrintOptions(optionsDialog, true));
+    switch (result.status) {
+    case PagePrintResult::Status::NothingToPrint:
+        return;
+    case PagePrintResult::Status::Failed:
+        throw PrintError::jobRefused();
+    case PagePrintResult::Status::BitmapLoadError:
+        dialogs::message(kBitmapLoadError, MsgIcon::None, MsgButtons::OK, window());
+        return;
+    case PagePrintResult::Status::Printed:
+        break;
+    }
+    const MsgResult answer = dialogs::message(
+        QStringLiteral("Printing Completed!  For more printing options click the Retry button."), MsgIcon::Information,
+        MsgButtons::OKRetry, window());
+    if (answer != MsgResult::OK)
+        showTroubleshooting();
+}
+
+void TfrmPrint::PrintPreview(QWidget *parent, const std::function<void()> &layoutChanged)
+{
+    command("PrintPreview");
+    if (!m_printer)
+        throw PrintError::noPrinter();
+    QPrintPreviewDialog preview(m_printer, parent ? parent : window());
+    preview.setObjectName(QStringLiteral("PrintPreview"));
+    // Printing stays with the print dialog's own button.
+    for (QAction *action : preview.findChildren<QAction *>()) {
+        if (action->text().remove(QLatin1Char('&')) != QLatin1String("Print"))
+            continue;
+        for (QToolBar *bar : preview.findChildren<QToolBar *>())
+            bar->removeAction(action);
+        action->setEnabled(false);
+        action->setVisible(false);
+    }
+    QPageLayout shown = m_printer->pageLayout();
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter *printer) {
+        // A turn or a new paper there is one of the radio buttons here.
+        if (!printer->pageLayout().isEquivalentTo(shown)) {
+            shown = printer->pageLayout();
+            RefreshPage();
+            if (layoutChanged)
+                layoutChanged();
+        }
+        runReported([&] {
+            PainterPrintDevice device(printer);
+            const PagePrintResult r = printPageOnto(device, pagePrintOptions(m_host ? m_host->printOptions() : nullptr, false));
+            if (r.status == PagePrintResult::Status::BitmapLoadError)
+                dialogs::message(kBitmapLoadError, MsgIcon::None, MsgButtons::OK, &preview);
+        });
+    });
+    preview.exec();
+}
+
+bool TfrmPrint::SaveAsPdf(QWidget *parent)
+{
+    command("SaveAsPdf");
+    SaveFileOptions saveOptions;
+    saveOptions.defaultSuffix = QStringLiteral("pdf");
+    QWidget *owner = parent ? parent : window();
+    const QString name = dialogs::saveFileName(owner, QStringLiteral("Save as PDF"), QString(),
+                                               QStringLiteral("PDF (*.pdf)"), nullptr, saveOptions);
+    if (name.isEmpty())
+        return false;
+    PagePrintResult result;
+    bool ran = false;
+    QString error;
+    const bool written = replaceFileAtomically(
+        name,
+        [&](const QString &temporary) {
+            ran = true;
+            QPrinter pdf(QPrinter::HighResolution);
+            pdf.setOutputFormat(QPrinter::PdfFormat);
+            pdf.setOutputFileName(temporary);
+            if (m_printer)
+                pdf.setPageLayout(m_printer->pageLayout());
+            pdf.setResolution(600);
+            PrinterPrintDevice device(pdf);
+            result = printPageOnto(device, pagePrintOptions(m_host ? m_host->printOptions() : nullptr, false));
+            if (result.status == PagePrintResult::Status::Failed)
+                error = PrintError::jobRefused().message();
+            // A page that stopped half way does not replace the file that was there.
+            return result.status == PagePrintResult::Status::Printed;
+        },
+        &error);
+    if (ran && result.status == PagePrintResult::Status::NothingToPrint)
+        return false;
+    if (ran && result.status == PagePrintResult::Status::BitmapLoadError) {
+        dialogs::message(kBitmapLoadError, MsgIcon::None, MsgButtons::OK, owner);
+        return false;
+    }
+    if (!written)
+        dialogs::error(QStringLiteral("Could not write %1: %2").arg(QDir::toNativeSeparators(name), error), owner);
+    return written;
+}
 
 void TfrmPrint::ClearPage()
 {

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QDropEvent;
@@ -20,7 +21,10 @@ class QUndoStack;
 
 namespace vz {
 
+class PrintDevice;
 class PrintPageHost;
+struct PagePrintOptions;
+struct PagePrintResult;
 class Ruler;
 class TStretchHandle;
 class TTextBox;
@@ -92,6 +96,17 @@ public:
     void btnTextBoxClick();
     void btnPrintClick();
     void showTroubleshooting();
+    // Printing, run by the print dialog. PrinterSetup: the system's printer
+    // dialog for the page's printer, then the page follows it.
+    void PrinterSetup();
+    // The page on the page's printer, then the completion question; a
+    // printing-system error raises PrintError.
+    void PrintPage();
+    // The page in a preview of the page's printer; `layoutChanged` runs when
+    // its orientation or paper changed there.
+    void PrintPreview(QWidget *parent, const std::function<void()> &layoutChanged = {});
+    // The page as a PDF file chosen by the user; true when one was written.
+    bool SaveAsPdf(QWidget *parent);
 
     // Selects an object (a click on a picture, or a text box).
     void selectObject(PageObjectId id);
@@ -153,6 +168,9 @@ private:
     bool handleDrop(QEvent *event);
     void hideTextToolbar();
     void command(const char *name) { Q_EMIT commandRun(QLatin1String(name)); }
+    // One run of the page printer on `device`: text boxes rendered first and
+    // taken off again, the wait cursor shown, on every path.
+    PagePrintResult printPageOnto(PrintDevice &device, const PagePrintOptions &options);
 
     PrintPageHost *m_host = nullptr;
     TfrmImageSize *m_sizeDialog = nullptr;

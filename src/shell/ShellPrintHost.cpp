@@ -26,6 +26,8 @@ void ShellPrintHost::refreshThumbnails() { m_main.clipboardPanel()->refreshThumb
 
 void ShellPrintHost::ResiseClipBoardImage() { m_main.clipboardPanel()->ResiseClipBoardImage(); }
 
+TfrmPrintTS *ShellPrintHost::printOptions() const { return m_main.printOptions(); }
+
 void ShellPrintHost::pageClosed()
 {
     QWidget *strip = m_main.findChild<QWidget *>(QStringLiteral("pnlClipboardandPreview"));

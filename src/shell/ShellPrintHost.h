@@ -20,6 +20,7 @@ public:
     void refreshThumbnails() override;
     void ResiseClipBoardImage() override;
     void pageClosed() override;
+    TfrmPrintTS *printOptions() const override;
 
 private:
     TfrmVZMain &m_main;

@@ -32,6 +32,7 @@
 #include "imaging/formImageSize.h"
 #include "printpage/PictureDrop.h"
 #include "printpage/formPrint.h"
+#include "printpage/formPrintTS.h"
 #include "shell/ShellPrintHost.h"
 #include "shell/Startup.h"
 #include "shell/TipsPanel.h"
@@ -166,6 +167,8 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     textEffects->setObjectName(QStringLiteral("TextEffectsPage"));
     m_enlargedView = new TEnlargedView(m_clipPanel, this);
     m_clipPanel->setPreviewWindow(m_enlargedView);
+    // The printing options load from the store now, before the page exists.
+    m_printOptions = new TfrmPrintTS(kSettingsKey, args.value(0) != QLatin1String("local"), this);
     m_printHost = new ShellPrintHost(*this);
     m_print = new TfrmPrint(nullptr);
     m_print->setHost(m_printHost);

@@ -22,6 +22,7 @@ class ClipboardPanel;
 class EnhancementsPage;
 class CollapsiblePanel;
 class TfrmPrint;
+class TfrmPrintTS;
 class TfrmImageSize;
 class TEnlargedView;
 class ShellPrintHost;
@@ -47,6 +48,7 @@ public:
     QString mainPageName() const;
     QString lowerPageName() const;
     TfrmPrint *printPage() const { return m_print; }
+    TfrmPrintTS *printOptions() const { return m_printOptions; }
     AlphabetPage *alphabetPage() const { return m_alphabetPage; }
     MixMatchPage *mixMatchPage() const { return m_mixPage; }
     ClipboardPanel *clipboardPanel() const { return m_clipPanel; }
@@ -131,6 +133,7 @@ private:
     ClipboardPanel *m_clipPanel = nullptr;
     EnhancementsPage *m_enhancements = nullptr;
     TfrmPrint *m_print = nullptr;
+    TfrmPrintTS *m_printOptions = nullptr;
     TEnlargedView *m_enlargedView = nullptr;
     TfrmImageSize *m_imageSize = nullptr;
     ShellPrintHost *m_printHost = nullptr;
