@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/Picture.h"
+#include "printpage/LayoutFile.h"
 #include "printpage/PageModel.h"
 
 #include <QHash>
@@ -78,9 +79,13 @@ public:
     void PasteFromClipboard();
     void OpenImage();
     void SaveImage();
-    // Layout files come later: nothing is written yet, so this returns false.
+    // Layout files. SavePage returns whether a file was written; OpenPage
+    // and ReadLayoutFile whether a file's page replaced the page (the load
+    // got past its Clear), also when its body was damaged.
     bool SavePage();
-    void OpenPage();
+    bool OpenPage();
+    bool WriteLayoutFile(const QString &fileName);
+    bool ReadLayoutFile(const QString &fileName);
     void StatusBar1Click();
     void ResiseClipBoardImage();
     void ClearSelection();
@@ -153,6 +158,8 @@ private:
     bool handleDrop(QEvent *event);
     void hideTextToolbar();
     void command(const char *name) { Q_EMIT commandRun(QLatin1String(name)); }
+    // A layout file's page put on the (cleared) page.
+    void placeLayout(DecodedLayout &layout);
 
     PrintPageHost *m_host = nullptr;
     TfrmImageSize *m_sizeDialog = nullptr;
