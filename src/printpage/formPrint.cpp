@@ -843,7 +843,9 @@ bool TfrmPrint::ReadLayoutFile(const QString &fileName)
         // A file that changed since its header was judged is a damaged body now.
         if (layout.status != DecodedLayout::Status::Ok)
             layout.status = DecodedLayout::Status::BodyError;
-        if (bytes.size() >= kLayoutWithOrientation && m_printer)
+        if (!m_printer)
+            RefreshPage(); // makes the page's own printer
+        if (bytes.size() >= kLayoutWithOrientation)
             m_printer->setPageOrientation(layout.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
         placeLayout(layout);
         // A loaded page starts a new history, unchanged.
