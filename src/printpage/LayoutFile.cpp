@@ -253,4 +253,31 @@ QString layoutStatusMessage(const DecodedLayout &layout)
     return QStringLiteral("An error occured while loading the file.\rThe file could not be loaded.");
 }
 
+namespace {
+
+// The position of the dot starting the last suffix, or -1 (a dot in a
+// folder name is not one).
+qsizetype lastSuffixDot(const QString &fileName)
+{
+    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    return dot > slash ? dot : -1;
+}
+
+} // namespace
+
+bool hasLayoutExtension(const QString &fileName)
+{
+    const qsizetype dot = lastSuffixDot(fileName);
+    return dot >= 0 && fileName.mid(dot).compare(QLatin1String(".VZL"), Qt::CaseInsensitive) == 0;
+}
+
+QString withLayoutExtension(const QString &fileName)
+{
+    if (hasLayoutExtension(fileName))
+        return fileName;
+    const qsizetype dot = lastSuffixDot(fileName);
+    return (dot >= 0 ? fileName.left(dot) : fileName) + QLatin1String(".VZL");
+}
+
 } // namespace vz

@@ -69,4 +69,10 @@ QString layoutVersionText(qint64 version);
 // break); empty for Ok.
 QString layoutStatusMessage(const DecodedLayout &layout);
 
+// Whether a file name's last suffix is ".VZL" in any case.
+bool hasLayoutExtension(const QString &fileName);
+// The name a page is saved under: a last suffix other than ".VZL" (any
+// case) is replaced by ".VZL", a name without one gets it.
+QString withLayoutExtension(const QString &fileName);
+
 } // namespace vz

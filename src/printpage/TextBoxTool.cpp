@@ -363,6 +363,13 @@ QList<PageObjectId> TextBoxTool::RenderTextBoxes(int dpi)
     return ids;
 }
 
+PageObjectId TextBoxTool::appendTextBox(const TextBoxData &data)
+{
+    auto box = std::make_shared<TTextBox>();
+    box->apply(data);
+    return m_page.model().appendTextBoxAt(box, data.bounds, data.tag);
+}
+
 bool TextBoxTool::eventFilter(QObject *watched, QEvent *event)
 {
     if (pageMouseEvent(watched, event))

@@ -74,6 +74,10 @@ public:
     // page or anything on it); true when taken.
     bool pageMouseEvent(QObject *watched, QEvent *event);
 
+    // A box read from a layout file, at its stored bounds and tag: no undo
+    // step, no page-changed flag.
+    PageObjectId appendTextBox(const TextBoxData &data);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

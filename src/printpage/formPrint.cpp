@@ -2,11 +2,15 @@
 
 #include "common/AlignLayout.h"
 #include "common/Dialogs.h"
+#include "common/AtomicFile.h"
 #include "common/PageChanged.h"
 #include "common/Palette.h"
+#include "common/ProgramFolder.h"
 #include "common/ScaleForm.h"
 #include "common/SmallWidgets.h"
 #include "common/TempFile.h"
+#include "common/VzApplication.h"
+#include "common/VzError.h"
 #include "common/WaitCursor.h"
 #include "imaging/ImageSizeTarget.h"
 #include "imaging/formImageSize.h"
@@ -47,6 +51,7 @@
 #include <QVBoxLayout>
 
 #include <functional>
+#include <new>
 
 static void initPrintPageResources()
 {
@@ -423,6 +428,9 @@ void TfrmPrint::RefreshPage()
     PrinterPage printerPage;
     if (m_printer == m_ownPrinter.get() && QPrinterInfo::availablePrinterNames().isEmpty()) {
         printerPage = noPrinterPage();
+        // Without a printer the page still turns with the page's orientation.
+        if (m_printer->pageLayout().orientation() == QPageLayout::Landscape)
+            std::swap(printerPage.width, printerPage.height);
     } else {
         const int res = m_printer->resolution();
         const QRect area = m_printer->pageLayout().paintRectPixels(res);
@@ -718,13 +726,163 @@ void TfrmPrint::SaveImage()
     picture.saveToFile(name);
 }
 
+namespace {
+
+const QString kLayoutFilter = QStringLiteral("VZ Layout (*.[Vv][Zz][Ll])");
+const QString kReplaceLayout = QStringLiteral("This file already exist would you like to replace it?");
+const QString kNotLayout = QStringLiteral("This is not a VZL file Please make try again.");
+const QString kNoLayoutFile = QStringLiteral("The file you requested does not exist.");
+// The smallest file that holds an orientation.
+constexpr qint64 kLayoutWithOrientation = 18;
+
+QString layoutFolder() { return programFolder() + QStringLiteral("PageLayout"); }
+
+// The layout messages break their lines with a CR; a message box with LF.
+QString shownText(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+} // namespace
+
 bool TfrmPrint::SavePage()
 {
     command("SavePage");
-    return false;
+    QString filter = kLayoutFilter;
+    // The dialog asks nothing itself: the page asks its own question below.
+    const QString chosen = dialogs::saveFileName(this, QStringLiteral("Save Page"), layoutFolder(), kLayoutFilter,
+                                                 &filter, SaveFileOptions{false, QStringLiteral("VZL")});
+    if (chosen.isEmpty())
+        return false;
+    const QString name = withLayoutExtension(chosen);
+    if (QFileInfo::exists(name)
+        && dialogs::message(kReplaceLayout, MsgIcon::Confirmation, MsgButtons::YesNo, this) != MsgResult::Yes)
+        return false;
+    return WriteLayoutFile(name);
 }
 
-void TfrmPrint::OpenPage() { command("OpenPage"); }
+bool TfrmPrint::WriteLayoutFile(const QString &fileName)
+{
+    QString failure;
+    {
+        WaitCursor wait;
+        m_text->commitTyping();
+        if (!m_model->geometry().isValid())
+            RefreshPage();
+        const PageGeometry &g = m_model->geometry();
+        PageLayout layout;
+        layout.landscape = m_printer && m_printer->pageLayout().orientation() == QPageLayout::Landscape;
+        layout.ppiX = std::max(1, g.ppiX);
+        layout.ppiY = std::max(1, g.ppiY);
+        layout.screenDpi = screenDpiOf(this);
+        for (PageObjectId id : m_model->pictures())
+            if (const PageObject *o = m_model->object(id))
+                layout.pictures.append({o->picture, o->rect});
+        for (const TTextBox *box : m_text->textBoxes())
+            layout.boxes.append(box->data());
+        try {
+            const QByteArray bytes = encodeLayout(layout);
+            // Written beside the old file and renamed: a failure keeps the old one whole.
+            QString why;
+            if (!writeFileAtomically(fileName, bytes, &why))
+                failure = QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, why);
+        } catch (const VzError &e) {
+            failure = e.message();
+        } catch (const std::bad_alloc &) {
+            failure = QStringLiteral("This page has too many pictures to be saved.");
+        }
+    }
+    if (!failure.isEmpty()) {
+        VzApplication::reportError(failure);
+        return false;
+    }
+    return true;
+}
+
+bool TfrmPrint::OpenPage()
+{
+    command("OpenPage");
+    for (;;) {
+        const QString name = dialogs::openFileName(this, QStringLiteral("Open Page"), layoutFolder(), kLayoutFilter);
+        if (name.isEmpty())
+            return false;
+        if (m_host)
+            m_host->showPrintPage();
+        if (hasLayoutExtension(name))
+            return ReadLayoutFile(name);
+        dialogs::information(kNotLayout, this);
+    }
+}
+
+bool TfrmPrint::ReadLayoutFile(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (!info.exists() || info.isDir()) {
+        dialogs::error(kNoLayoutFile, this);
+        return false;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        VzApplication::reportError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
+        return false;
+    }
+    // The header is judged alone, before anything else is read or the page is touched.
+    DecodedLayout judged;
+    const qint64 size = file.size();
+    judged.status = judgeLayoutHeader(size, file.read(14), &judged.version);
+    if (judged.status != DecodedLayout::Status::Ok) {
+        dialogs::information(shownText(layoutStatusMessage(judged)), this);
+        return false;
+    }
+    if (!btnClearClick())
+        return false;
+
+    DecodedLayout layout;
+    {
+        WaitCursor wait;
+        QByteArray bytes;
+        try {
+            file.seek(0);
+            bytes = file.read(size);
+        } catch (const std::bad_alloc &) {
+            bytes.clear();
+        }
+        file.close();
+        layout = decodeLayout(bytes, screenDpiOf(this));
+        // A file that changed since its header was judged is a damaged body now.
+        if (layout.status != DecodedLayout::Status::Ok)
+            layout.status = DecodedLayout::Status::BodyError;
+        if (!m_printer)
+            RefreshPage(); // makes the page's own printer
+        if (bytes.size() >= kLayoutWithOrientation)
+            m_printer->setPageOrientation(layout.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+        placeLayout(layout);
+        // A loaded page starts a new history, unchanged.
+        m_model->clearHistory();
+        setPageChanged(false);
+    }
+    if (layout.status != DecodedLayout::Status::Ok)
+        dialogs::information(shownText(layoutStatusMessage(layout)), this);
+    return true;
+}
+
+void TfrmPrint::placeLayout(DecodedLayout &layout)
+{
+    // The new orientation's page decides the pixels per inch.
+    RefreshPage();
+    const PageGeometry &g = m_model->geometry();
+    for (const DecodedPicture &p : std::as_const(layout.pictures)) {
+        const std::optional<QRect> rect = layoutPictureRect(p, g.ppiX, g.ppiY);
+        if (!rect) {
+            layout.status = DecodedLayout::Status::BodyError;
+            return;
+        }
+        m_model->appendPictureAt(p.picture, *rect);
+    }
+    for (const TextBoxData &box : std::as_const(layout.boxes))
+        m_text->appendTextBox(box);
+}
 
 void TfrmPrint::btnTextBoxClick()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imaging/Picture.h"
+#include "printpage/LayoutFile.h"
 #include "printpage/PageModel.h"
 
 #include <QHash>
@@ -82,9 +83,13 @@ public:
     void PasteFromClipboard();
     void OpenImage();
     void SaveImage();
-    // Layout files come later: nothing is written yet, so this returns false.
+    // Layout files. SavePage returns whether a file was written; OpenPage
+    // and ReadLayoutFile whether a file's page replaced the page (the load
+    // got past its Clear), also when its body was damaged.
     bool SavePage();
-    void OpenPage();
+    bool OpenPage();
+    bool WriteLayoutFile(const QString &fileName);
+    bool ReadLayoutFile(const QString &fileName);
     void StatusBar1Click();
     void ResiseClipBoardImage();
     void ClearSelection();
@@ -171,6 +176,8 @@ private:
     // One run of the page printer on `device`: text boxes rendered first and
     // taken off again, the wait cursor shown, on every path.
     PagePrintResult printPageOnto(PrintDevice &device, const PagePrintOptions &options);
+    // A layout file's page put on the (cleared) page.
+    void placeLayout(DecodedLayout &layout);
 
     PrintPageHost *m_host = nullptr;
     TfrmImageSize *m_sizeDialog = nullptr;
