@@ -125,7 +125,7 @@ struct MainFixture
         click("btnClipart");
         mainImage()->setPicture(vz::Picture::fromFile(path));
         window->state().clipartPath = path;
-        if (path.endsWith(QLatin1String(".wmf")))
+        if (path.endsWith(QLatin1String(".wmf")) || path.endsWith(QLatin1String(".emf")))
             window->state().clipartMetafilePath = path;
     }
     vz::Picture windowsPicture() { return window->clipboardPanel()->imgWidowClip()->picture(); }

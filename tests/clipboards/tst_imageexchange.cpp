@@ -3,6 +3,7 @@
 // the image saves write, and their two choosers.
 
 #include "exchangetestutils.h"
+#include "../metafile/emfbuilder.h"
 
 #include "clipboards/ImageExchange.h"
 #include "clipboards/formOpenChooseDlg.h"
@@ -147,6 +148,8 @@ void TestImageExchange::copyByPage_data()
     QTest::newRow("clip-art metafile") << "clipwmf" << "wmf" << QSize(80, 60) << "";
     QTest::newRow("bad metafile file") << "badwmf" << "none" << QSize() << "Metafile is not valid";
     QTest::newRow("metafile file gone") << "gonewmf" << "wmf" << QSize(80, 60) << "";
+    // An enhanced metafile's file is no placeable one: it goes as its picture.
+    QTest::newRow("clip-art EMF") << "clipemf" << "bitmap" << QSize() << "";
     QTest::newRow("no clip-art shown") << "noclip" << "none" << QSize() << "";
     QTest::newRow("enhancements page") << "enhance" << "none" << QSize() << "";
 }
@@ -175,6 +178,8 @@ void TestImageExchange::copyByPage()
         f.showClipart(f.box.write("art/pic.bmp", lettertest::bmp(lettertest::solid(64, 48, Qt::green))));
     else if (setup == "clipjpeg")
         f.showClipart(f.box.write("art/pic.jpg", extest::jpeg(lettertest::solid(64, 48, Qt::green))));
+    else if (setup == "clipemf")
+        f.showClipart(f.box.write("art/pic.emf", vztest::EmfBuilder(QRect(0, 0, 2000, 1500)).build()));
     else if (setup == "noclip")
         f.click("btnClipart");
     else if (setup == "enhance")
@@ -221,10 +226,13 @@ void TestImageExchange::copyByPage()
             }
             QCOMPARE(Picture::fromBytes(bytes, Picture::Kind::Metafile).kind(), Picture::Kind::Metafile);
         }
-        // The copy shows on the "Windows" clipboard, in its own kind.
+        // The copy shows on the "Windows" clipboard, in its own kind (the
+        // clip-art as MainImage holds it).
         QVERIFY(copiedImageShown());
         QVERIFY(!f.windowsPicture().isNull());
-        QCOMPARE(f.windowsPicture().isMetafile(), copied == "wmf");
+        QCOMPARE(f.windowsPicture().isMetafile(), copied == "wmf" || setup == "clipemf");
+        if (setup.startsWith("clip"))
+            QCOMPARE(f.windowsPicture().kind(), f.mainImage()->picture().kind());
     }
     // Every path restores the cursor and leaves no temporary file.
     QCOMPARE(WaitCursor::depth(), 0);
