@@ -1,9 +1,13 @@
 #include "imaging/RasterFile.h"
 
+#include "common/AtomicFile.h"
 #include "common/VzError.h"
 #include "imaging/BmpFile.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QRandomGenerator>
 #include <QtEndian>
 
@@ -523,6 +527,31 @@ void writeRasterBmp24(const QString &fileName, const QImage &image)
     }
     if (const int error = file.commit())
         fail(error);
+}
+
+bool isPngName(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0;
+}
+
+void writeBitmapFile(const QString &fileName, const QImage &image)
+{
+    if (!isPngName(fileName)) {
+        writeRasterBmp24(fileName, image);
+        return;
+    }
+    if (image.isNull())
+        throw FileError(QStringLiteral("Cannot write the image file \"%1\": the picture is empty.").arg(fileName));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "PNG");
+    // Opaque like the BMPs, so both kinds of file show the same picture.
+    if (!writer.write(image.hasAlphaChannel() ? image.convertToFormat(QImage::Format_RGB32) : image))
+        throw FileError(QStringLiteral("Cannot write the image file \"%1\": %2").arg(fileName, writer.errorString()));
+    QString error;
+    if (!writeFileAtomically(fileName, bytes, &error))
+        throw FileError(QStringLiteral("Cannot write the image file \"%1\": %2").arg(fileName, error));
 }
 
 bool transformBmp24Rows(const QString &in, const QString &out, bool flip, void (*rowEffect)(QImage &band, int value),

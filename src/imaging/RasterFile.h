@@ -31,6 +31,12 @@ QImage decodeJpeg(const QByteArray &bytes, QString *error = nullptr,
 // file as it was. Transparency is dropped. Raises FileError.
 void writeRasterBmp24(const QString &fileName, const QImage &image);
 
+// A bitmap saved under a name the user chose: PNG when the name ends in
+// ".png" (any case), else a 24-bit BMP as above. Either way written beside
+// its name and renamed over it. Raises FileError.
+void writeBitmapFile(const QString &fileName, const QImage &image);
+bool isPngName(const QString &fileName);
+
 // Passes an uncompressed 24-bit BMP into a new 24-bit BMP a band of rows at
 // a time, for effects that work on each row by itself: `rowEffect` gets each
 // band as a BGR888 image (its rows in no particular order) and changes it in

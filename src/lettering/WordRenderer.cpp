@@ -5,6 +5,7 @@
 #include "imagesets/CharacterMap.h"
 #include "imagesets/Letters.h"
 #include "imaging/ImageLoader.h"
+#include "imaging/RasterFile.h"
 #include "metafile/WmfGenerator.h"
 #include "platform/SystemClipboard.h"
 
@@ -71,12 +72,13 @@ bool folderExists(const QString &fileName)
     return !fileName.isEmpty() && QFileInfo(QFileInfo(fileName).absolutePath()).isDir();
 }
 
+// A 24-bit BMP, or PNG for a ".png" name; written beside the name and
+// renamed, so a failed write keeps the file that was there.
 void writeBmp(const QImage &img, const QString &fileName)
 {
     if (!folderExists(fileName) || img.isNull())
         return;
-    if (!img.convertToFormat(QImage::Format_RGB888).save(fileName, "BMP"))
-        throw FileError(QStringLiteral("Cannot create file \"%1\".").arg(fileName));
+    writeBitmapFile(fileName, img);
 }
 
 } // namespace

@@ -43,9 +43,10 @@ QImage renderCompositionBitmap(const QStringList &entries, int lineSpace);
 QImage DrawWordPreview(const QString &text, CharacterMap &map, int height);
 
 // Renders the typed text in `kind`; writes it to `fileName` when that is
-// given and its folder exists (BMP, or a placeable WMF), and puts it on the
-// system clipboard when asked. A text that draws nothing writes and copies
-// nothing, in either kind.
+// given and its folder exists (a BMP, PNG for a ".png" name, or a placeable
+// WMF; beside the name and renamed), and puts it on the system clipboard
+// when asked. A text that draws nothing writes and copies nothing, in
+// either kind.
 void RenderTypedWord(const QString &text, CharacterMap &map, WordKind kind, bool copyToClipboard,
                      const QString &fileName);
 

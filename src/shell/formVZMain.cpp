@@ -1,6 +1,7 @@
 #include "shell/formVZMain.h"
 
 #include "clipboards/ClipboardPanel.h"
+#include "clipboards/ImageExchange.h"
 #include "common/AlignLayout.h"
 #include "common/SmallWidgets.h"
 #include "common/CollapsiblePanel.h"
@@ -174,6 +175,9 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_print->setHost(m_printHost);
     m_clipPanel->setPrintPage([this] { return m_print->isShowing(); },
                               [this](const QList<Picture> &pictures) { m_print->placePictures(pictures); });
+    m_exchange = new ImageExchange({&m_state, m_characters, m_alphabetPage, m_mixPage, m_clipartPage->mainImage(),
+                                    m_clipPanel, m_print, this},
+                                   this);
     // The size dialog is the last of the windows made at start.
     m_imageSize = new TfrmImageSize(this);
     m_print->setImageSizeDialog(m_imageSize);
@@ -556,14 +560,20 @@ void TfrmVZMain::btnTipsHideClick()
 void TfrmVZMain::pnlHideClipartCanResize(bool expanded) { m_btnclipHide->setChecked(expanded); }
 void TfrmVZMain::pnlhideTipCanResize(bool expanded) { m_btnTipsHide->setChecked(expanded); }
 
-// Toolbar commands whose work comes with their subsystems announce
-// themselves and return.
-void TfrmVZMain::btnOpenClick() { Q_EMIT commandRun(QStringLiteral("btnOpen")); }
-void TfrmVZMain::btnSaveClick() { Q_EMIT commandRun(QStringLiteral("btnSave")); }
+// Toolbar commands announce themselves; errors go to the error report.
+void TfrmVZMain::btnOpenClick()
+{
+    Q_EMIT commandRun(QStringLiteral("btnOpen"));
+    runReported([this] { m_exchange->Open(); });
+}
+void TfrmVZMain::btnSaveClick()
+{
+    Q_EMIT commandRun(QStringLiteral("btnSave"));
+    runReported([this] { m_exchange->Save(mainPageName(), lowerPageName()); });
+}
 void TfrmVZMain::btncopyClick()
 {
-    if (mainPageName() == QLatin1String("VZPrint"))
-        m_print->Copyer();
+    runReported([this] { m_exchange->Copy(mainPageName(), lowerPageName()); });
     Q_EMIT commandRun(QStringLiteral("btncopy"));
 }
 void TfrmVZMain::ClearCurrentClipboard()

@@ -19,6 +19,7 @@ class AlphabetPage;
 class MixMatchPage;
 class ClipartPage;
 class ClipboardPanel;
+class ImageExchange;
 class EnhancementsPage;
 class CollapsiblePanel;
 class TfrmPrint;
@@ -52,6 +53,7 @@ public:
     AlphabetPage *alphabetPage() const { return m_alphabetPage; }
     MixMatchPage *mixMatchPage() const { return m_mixPage; }
     ClipboardPanel *clipboardPanel() const { return m_clipPanel; }
+    ImageExchange *imageExchange() const { return m_exchange; }
     TEnlargedView *enlargedView() const { return m_enlargedView; }
     TfrmImageSize *imageSizeDialog() const { return m_imageSize; }
     TipsPanel *tipsPanel() const { return m_tips; }
@@ -131,6 +133,7 @@ private:
     MixMatchPage *m_mixPage = nullptr;
     ClipartPage *m_clipartPage = nullptr;
     ClipboardPanel *m_clipPanel = nullptr;
+    ImageExchange *m_exchange = nullptr;
     EnhancementsPage *m_enhancements = nullptr;
     TfrmPrint *m_print = nullptr;
     TfrmPrintTS *m_printOptions = nullptr;

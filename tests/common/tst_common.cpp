@@ -9,6 +9,9 @@
 
 #include "testutils.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace vz;
 
 class TestCommon : public QObject
@@ -203,6 +206,23 @@ void TestCommon::atomicWriteKeepsOldFileOnFailure()
     QString err;
     QVERIFY(!writeFileAtomically(box.path("missing/dir/x.txt"), "x", &err));
     QVERIFY(!err.isEmpty());
+    // A write cut short by a file size limit (which binds root too) fails
+    // instead of putting the cut file in the old one's place.
+    rlimit old {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    err.clear();
+    const bool written = writeFileAtomically(file, QByteArray(1000, 'x'), &err);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!written);
+    QVERIFY(!err.isEmpty());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("new"));
+    QCOMPARE(QDir(box.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.txt"});
 }
 
 QTEST_GUILESS_MAIN(TestCommon)

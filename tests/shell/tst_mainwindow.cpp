@@ -266,8 +266,9 @@ void TestMainWindow::keyMap()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, command);
-    // The help box answers Cancel.
+    // The help box answers Cancel; Open's and Save's choosers are cancelled.
     TfrmBaseDlg::setModalHook([](TfrmBaseDlg &dlg) { dlg.fcImageBtn1()->click(); });
+    DialogResponder responder;
     auto unhook = qScopeGuard([] { TfrmBaseDlg::setModalHook({}); });
     TfrmVZMain w({"local"});
     w.show();
