@@ -160,8 +160,8 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
         }
         return cell;
     });
-    connect(m_grid, &ThumbnailGrid::cellPressed, this, [this] { showImage(); });
-    connect(m_grid, &ThumbnailGrid::keyReleased, this, [this] { showImage(); });
+    connect(m_grid, &ThumbnailGrid::cellPressed, this, [this] { showCurrentImage(); });
+    connect(m_grid, &ThumbnailGrid::keyReleased, this, [this] { showCurrentImage(); });
     connect(m_btnSearch, &QAbstractButton::clicked, this, &ClipartPage::btnSearchClick);
     connect(m_btnRefresh, &QAbstractButton::clicked, this, &ClipartPage::btnRefreshClick);
     connect(m_search->lineEdit(), &QLineEdit::returnPressed, m_btnSearch, &QAbstractButton::click);
@@ -291,7 +291,7 @@ void ClipartPage::btnSearchClick()
     m_searchCaption->setText(m_table.count() > 0 ? QStringLiteral("Search Results:") : QStringLiteral("No Search Results Found:"));
 }
 
-void ClipartPage::showImage()
+void ClipartPage::showCurrentImage()
 {
     const int index = m_grid->currentIndex();
     if (index >= m_table.count())

@@ -6,6 +6,7 @@
 #include "shell/AppState.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -83,6 +84,25 @@ void TfrmTour::btnNextClick()
     showStep();
 }
 
+bool TfrmTour::event(QEvent *e)
+{
+    // A modal dialog that a step opens must not hide under a window that
+    // stays on top: while one blocks the tour, the tour stays in line.
+    if (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked) {
+        const bool onTop = e->type() == QEvent::WindowUnblocked;
+        if (bool(windowFlags() & Qt::WindowStaysOnTopHint) != onTop) {
+            const bool shown = isVisible();
+            const QPoint at = pos();
+            setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+            if (shown) {
+                move(at);
+                show();
+            }
+        }
+    }
+    return TfrmBaseDlg::event(e);
+}
+
 void TfrmTour::btnOkClick() { close(); }
 void TfrmTour::fcImageBtn1Click() { close(); }
 
@@ -129,14 +149,25 @@ bool TfrmTour::startupTourDecision(const QString &programFolder)
     return true;
 }
 
-void TfrmTour::placeAtTop()
+QRect TfrmTour::screenArea() const
 {
     const QWidget *main = parentWidget() ? parentWidget()->window() : nullptr;
     const QScreen *screen = main ? main->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    move(area.left() + area.width() / 2 - frameGeometry().width() / 2, area.top() + 20);
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void TfrmTour::placeAtTop()
+{
+    const QRect area = screenArea();
+    if (area.isValid())
+        move(area.left() + area.width() / 2 - frameGeometry().width() / 2, area.top() + 20);
+}
+
+void TfrmTour::placeAtBottomLeft()
+{
+    const QRect area = screenArea();
+    if (area.isValid())
+        move(area.left() + 10, area.top() + area.height() - frameGeometry().height());
 }
 
 void TfrmTour::showStep()

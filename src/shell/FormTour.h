@@ -32,6 +32,8 @@ public:
     bool startupTourDecision(const QString &programFolder);
     // Centred across the top of the main window's screen.
     void placeAtTop();
+    // The screen's bottom-left corner, out of the preview window's way.
+    void placeAtBottomLeft();
 
 public Q_SLOTS:
     void btnNextClick();
@@ -39,8 +41,12 @@ public Q_SLOTS:
     void fcImageBtn1Click();
     void CheckBox1Click();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void showStep();
+    QRect screenArea() const;
 
     TourActions &m_actions;
     TourScript m_script;

@@ -49,6 +49,7 @@ public:
     TfrmPrint *printPage() const { return m_print; }
     AlphabetPage *alphabetPage() const { return m_alphabetPage; }
     MixMatchPage *mixMatchPage() const { return m_mixPage; }
+    ClipartPage *clipartPage() const { return m_clipartPage; }
     ClipboardPanel *clipboardPanel() const { return m_clipPanel; }
     TEnlargedView *enlargedView() const { return m_enlargedView; }
     TfrmImageSize *imageSizeDialog() const { return m_imageSize; }
@@ -78,6 +79,8 @@ public Q_SLOTS:
     void ClearallClipboards();
     void btnpreviewClick();
     void btnTourClick();
+    // A tour chosen in the Tours folder, in a new tour window.
+    void startTour();
     void btnHelpClick();
     void RunCatalogUpdate();
 

@@ -266,7 +266,8 @@ void TestMainWindow::keyMap()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, command);
-    // The help box answers Cancel.
+    // The help box answers Cancel; the tour chooser is cancelled.
+    DialogResponder responder;
     TfrmBaseDlg::setModalHook([](TfrmBaseDlg &dlg) { dlg.fcImageBtn1()->click(); });
     auto unhook = qScopeGuard([] { TfrmBaseDlg::setModalHook({}); });
     TfrmVZMain w({"local"});
