@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 
 namespace vz {
@@ -87,20 +88,28 @@ void TfrmTour::btnNextClick()
 bool TfrmTour::event(QEvent *e)
 {
     // A modal dialog that a step opens must not hide under a window that
-    // stays on top: while one blocks the tour, the tour stays in line.
+    // stays on top: while one blocks the tour, the tour stays in line. The
+    // change waits for the event loop, as Qt is still going through its
+    // windows when it tells each one.
     if (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked) {
-        const bool onTop = e->type() == QEvent::WindowUnblocked;
-        if (bool(windowFlags() & Qt::WindowStaysOnTopHint) != onTop) {
-            const bool shown = isVisible();
-            const QPoint at = pos();
-            setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-            if (shown) {
-                move(at);
-                show();
-            }
-        }
+        m_blocked = e->type() == QEvent::WindowBlocked;
+        QTimer::singleShot(0, this, &TfrmTour::followBlocking);
     }
     return TfrmBaseDlg::event(e);
+}
+
+void TfrmTour::followBlocking()
+{
+    const bool onTop = !m_blocked;
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const bool shown = isVisible();
+    const QPoint at = pos();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (shown) {
+        move(at);
+        show();
+    }
 }
 
 void TfrmTour::btnOkClick() { close(); }

@@ -47,6 +47,7 @@ protected:
 private:
     void showStep();
     QRect screenArea() const;
+    void followBlocking();
 
     TourActions &m_actions;
     TourScript m_script;
@@ -56,6 +57,7 @@ private:
     QCheckBox *m_checkBox1;
     QToolButton *m_btnNext;
     bool m_usesSettings = true;
+    bool m_blocked = false; // a modal dialog blocks the window
 };
 
 } // namespace vz
