@@ -548,10 +548,15 @@ void TestTourWiring::demoTours()
     QPointer<TfrmTour> window = tours.first();
     const int steps = window->script().stepCount();
     QVERIFY(steps >= 5);
+    QImage word; // the Alphabets clipboard as the word was sent (code 7)
     for (int press = 1; press <= steps; ++press) {
         pressNext(window);
         QVERIFY2(window && window->isVisible(), qPrintable(QStringLiteral("closed at press %1").arg(press)));
+        for (int which = 0; which < 3; ++which)
+            if (window->script().code(which) == 7)
+                word = toteBag(kAlphaClip).RasterHolder.Bitmap();
     }
+    QVERIFY(!word.isNull());
     pressNext(window);
     QTRY_VERIFY(window.isNull());
 
@@ -564,7 +569,9 @@ void TestTourWiring::demoTours()
     QVERIFY(toteBag(kAlphaClip).HasRaster);
     QVERIFY(toteBag(kClipartClip).holdsImage());
     if (tour == QLatin1String("buttons.tor")) {
-        // The word went through the preview (hue, contrast, flip) and back.
+        // The word went through the preview (hue, contrast, flip) and back
+        // to its own clipboard.
+        QVERIFY(toteBag(kAlphaClip).RasterHolder.Bitmap() != word);
         QVERIFY(toteBag(kMixClip).HasRaster);
         QCOMPARE(page.pictures().size(), 2); // the Alphabets and Clipart clipboards
         QCOMPARE(added.count(), 2);
@@ -572,6 +579,7 @@ void TestTourWiring::demoTours()
     } else {
         // Placed two, pasted a copy, deleted the selected one; Clear asked to
         // save first, and the cancelled save kept the page.
+        QCOMPARE(toteBag(kAlphaClip).RasterHolder.Bitmap(), word);
         QVERIFY(responder.messages().contains(QStringLiteral("Would you like to save before you clear this page?")));
         QCOMPARE(added.count(), 3);
         QCOMPARE(removed.count(), 1);
