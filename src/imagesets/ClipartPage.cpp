@@ -294,7 +294,7 @@ void ClipartPage::btnSearchClick()
 void ClipartPage::showCurrentImage()
 {
     const int index = m_grid->currentIndex();
-    if (index >= m_table.count())
+    if (index < 0 || index >= m_table.count())
         return;
     const QString path = m_setFolders.folderOf(m_table.set(index)) + m_table.fileName(index);
     try {
