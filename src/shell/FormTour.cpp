@@ -57,7 +57,8 @@ TfrmTour::TfrmTour(TourActions &actions, QWidget *parent)
     m_btnNext = new QToolButton(pnlBottom());
     m_btnNext->setObjectName(QStringLiteral("btnNext"));
     m_btnNext->setToolTip(QStringLiteral("Next Tour Page"));
-    m_btnNext->setArrowType(Qt::RightArrow);
+    m_btnNext->setIcon(QIcon(QStringLiteral(":/icons/next.svg")));
+    m_btnNext->setIconSize(QSize(28, 28));
     m_btnNext->setAutoRaise(true);
     m_btnNext->setGeometry(295, 5, 35, 35);
     fcImageBtn1()->move(335, 5);
