@@ -160,8 +160,8 @@ ClipartPage::ClipartPage(AppState &state, QWidget *mainPage, QWidget *lowerPage,
         }
         return cell;
     });
-    connect(m_grid, &ThumbnailGrid::cellPressed, this, [this] { showImage(); });
-    connect(m_grid, &ThumbnailGrid::keyReleased, this, [this] { showImage(); });
+    connect(m_grid, &ThumbnailGrid::cellPressed, this, [this] { showCurrentImage(); });
+    connect(m_grid, &ThumbnailGrid::keyReleased, this, [this] { showCurrentImage(); });
     connect(m_btnSearch, &QAbstractButton::clicked, this, &ClipartPage::btnSearchClick);
     connect(m_btnRefresh, &QAbstractButton::clicked, this, &ClipartPage::btnRefreshClick);
     connect(m_search->lineEdit(), &QLineEdit::returnPressed, m_btnSearch, &QAbstractButton::click);
@@ -291,10 +291,10 @@ void ClipartPage::btnSearchClick()
     m_searchCaption->setText(m_table.count() > 0 ? QStringLiteral("Search Results:") : QStringLiteral("No Search Results Found:"));
 }
 
-void ClipartPage::showImage()
+void ClipartPage::showCurrentImage()
 {
     const int index = m_grid->currentIndex();
-    if (index >= m_table.count())
+    if (index < 0 || index >= m_table.count())
         return;
     const QString path = m_setFolders.folderOf(m_table.set(index)) + m_table.fileName(index);
     try {

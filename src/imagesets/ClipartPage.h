@@ -54,6 +54,9 @@ public Q_SLOTS:
     void btnRefreshClick();
     void btnSearchClick();
     void reload() { GetClipart(); }
+    // Shows the grid's current picture in MainImage, as a click or a key
+    // released in the grid does.
+    void showCurrentImage();
 
 Q_SIGNALS:
     // A picture was shown in MainImage (its name).
@@ -62,7 +65,6 @@ Q_SIGNALS:
 private:
     void openTree(bool blackAndWhite);
     void selectRemembered();
-    void showImage();
     void fitMainImage();
     void rememberState();
 

@@ -307,7 +307,30 @@ int TEnlargedView::showForRendered(const std::function<void(const QString &)> &r
     return ShowModal();
 }
 
-int TEnlargedView::ShowModal() { return exec(); }
+int TEnlargedView::ShowModal()
+{
+    // exec() on a window already up would neither block nor reset it.
+    hideForNewShowing();
+    setModal(true);
+    return exec();
+}
+
+void TEnlargedView::showNonModal()
+{
+    hideForNewShowing();
+    setModal(false);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TEnlargedView::hideForNewShowing()
+{
+    if (!isVisible())
+        return;
+    hide();
+    hideSliderPanels();
+}
 
 void TEnlargedView::showEvent(QShowEvent *event)
 {

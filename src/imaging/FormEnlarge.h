@@ -46,7 +46,7 @@ public:
 //   view->showForPicture(picture)        picture mode
 // each runs the window modally (ShowModal) and returns its result. A caller
 // that needs more can call RasterMode()/PictureMode(), fill imgMain() and
-// call ShowModal() itself.
+// call ShowModal() or showNonModal() itself.
 //
 // Slider moves are coalesced: a burst of moves computes only the latest
 // value. On a large image the moving slider's effect is computed on the
@@ -77,7 +77,12 @@ public:
     void RasterMode();
     void PictureMode(const Picture &picture);
     bool isRasterMode() const { return m_rasterMode; }
+    // A modal showing hides a non-modal one first.
     int ShowModal();
+    // Shows the window without blocking the others (the quick tour drives it
+    // from its own window); OK, Cancel and Copy work as in a modal showing.
+    void showNonModal();
+    bool isShownNonModal() const { return isVisible() && !isModal(); }
 
     // The shown raster at full size (an unfinished slider move is computed
     // first), the applied image and the working base.
@@ -133,6 +138,8 @@ private:
     // three images emptied.
     void cancelReset();
     void hideSliderPanels();
+    // Hides a showing window, so the next show starts afresh.
+    void hideForNewShowing();
     void setMain(const QImage &image);
     void clearPending();
     void resizePicture();

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 namespace vz {
@@ -16,14 +17,23 @@ std::function<void(const QString &)> &hook()
 
 void setShellOpenHook(std::function<void(const QString &)> h) { hook() = std::move(h); }
 
-void shellOpen(const QString &urlOrPath)
+bool shellOpen(const QString &urlOrPath)
 {
     if (hook()) {
         hook()(urlOrPath);
-        return;
+        return true;
     }
-    const QUrl url = QFileInfo::exists(urlOrPath) ? QUrl::fromLocalFile(urlOrPath) : QUrl(urlOrPath);
-    QDesktopServices::openUrl(url);
+    if (urlOrPath.isEmpty())
+        return false;
+    const bool local = QFileInfo::exists(urlOrPath);
+    const QUrl url = local ? QUrl::fromLocalFile(QFileInfo(urlOrPath).absoluteFilePath()) : QUrl(urlOrPath);
+    if (!url.isValid())
+        return false;
+    if (QDesktopServices::openUrl(url))
+        return true;
+    // Without a desktop's services (or a handler for the address) the
+    // freedesktop opener may still know one.
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {local ? url.toLocalFile() : url.toString()});
 }
 
 } // namespace vz

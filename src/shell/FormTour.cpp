@@ -6,6 +6,7 @@
 #include "shell/AppState.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 
 namespace vz {
@@ -55,7 +57,8 @@ TfrmTour::TfrmTour(TourActions &actions, QWidget *parent)
     m_btnNext = new QToolButton(pnlBottom());
     m_btnNext->setObjectName(QStringLiteral("btnNext"));
     m_btnNext->setToolTip(QStringLiteral("Next Tour Page"));
-    m_btnNext->setArrowType(Qt::RightArrow);
+    m_btnNext->setIcon(QIcon(QStringLiteral(":/icons/next.svg")));
+    m_btnNext->setIconSize(QSize(28, 28));
     m_btnNext->setAutoRaise(true);
     m_btnNext->setGeometry(295, 5, 35, 35);
     fcImageBtn1()->move(335, 5);
@@ -81,6 +84,33 @@ void TfrmTour::btnNextClick()
         return;
     }
     showStep();
+}
+
+bool TfrmTour::event(QEvent *e)
+{
+    // A modal dialog that a step opens must not hide under a window that
+    // stays on top: while one blocks the tour, the tour stays in line. The
+    // change waits for the event loop, as Qt is still going through its
+    // windows when it tells each one.
+    if (e->type() == QEvent::WindowBlocked || e->type() == QEvent::WindowUnblocked) {
+        m_blocked = e->type() == QEvent::WindowBlocked;
+        QTimer::singleShot(0, this, &TfrmTour::followBlocking);
+    }
+    return TfrmBaseDlg::event(e);
+}
+
+void TfrmTour::followBlocking()
+{
+    const bool onTop = !m_blocked;
+    if (bool(windowFlags() & Qt::WindowStaysOnTopHint) == onTop)
+        return;
+    const bool shown = isVisible();
+    const QPoint at = pos();
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (shown) {
+        move(at);
+        show();
+    }
 }
 
 void TfrmTour::btnOkClick() { close(); }
@@ -129,14 +159,25 @@ bool TfrmTour::startupTourDecision(const QString &programFolder)
     return true;
 }
 
-void TfrmTour::placeAtTop()
+QRect TfrmTour::screenArea() const
 {
     const QWidget *main = parentWidget() ? parentWidget()->window() : nullptr;
     const QScreen *screen = main ? main->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    move(area.left() + area.width() / 2 - frameGeometry().width() / 2, area.top() + 20);
+    return screen ? screen->availableGeometry() : QRect();
+}
+
+void TfrmTour::placeAtTop()
+{
+    const QRect area = screenArea();
+    if (area.isValid())
+        move(area.left() + area.width() / 2 - frameGeometry().width() / 2, area.top() + 20);
+}
+
+void TfrmTour::placeAtBottomLeft()
+{
+    const QRect area = screenArea();
+    if (area.isValid())
+        move(area.left() + 10, area.top() + area.height() - frameGeometry().height());
 }
 
 void TfrmTour::showStep()

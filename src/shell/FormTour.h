@@ -32,6 +32,8 @@ public:
     bool startupTourDecision(const QString &programFolder);
     // Centred across the top of the main window's screen.
     void placeAtTop();
+    // The screen's bottom-left corner, out of the preview window's way.
+    void placeAtBottomLeft();
 
 public Q_SLOTS:
     void btnNextClick();
@@ -39,8 +41,13 @@ public Q_SLOTS:
     void fcImageBtn1Click();
     void CheckBox1Click();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
     void showStep();
+    QRect screenArea() const;
+    void followBlocking();
 
     TourActions &m_actions;
     TourScript m_script;
@@ -50,6 +57,7 @@ private:
     QCheckBox *m_checkBox1;
     QToolButton *m_btnNext;
     bool m_usesSettings = true;
+    bool m_blocked = false; // a modal dialog blocks the window
 };
 
 } // namespace vz

@@ -1,5 +1,6 @@
 #include "shell/formAbout.h"
 
+#include "common/Dialogs.h"
 #include "platform/ShellOpen.h"
 #include "shell/AppState.h"
 
@@ -46,6 +47,14 @@ TfrmAbout::TfrmAbout(QWidget *parent)
     connect(fcImageBtn1(), &QToolButton::clicked, this, &TfrmAbout::fcImageBtn1Click);
 }
 
+bool TfrmAbout::openAddress(const QString &address, QWidget *parent)
+{
+    if (shellOpen(address))
+        return true;
+    dialogs::error(QStringLiteral("Cannot open \"%1\".").arg(address), parent);
+    return false;
+}
+
 QString TfrmAbout::shownVersion() const { return m_version->text(); }
 
 void TfrmAbout::showEvent(QShowEvent *event)
@@ -59,7 +68,7 @@ void TfrmAbout::FormShow() { m_version->setText(versionText()); }
 void TfrmAbout::btnOkClick()
 {
     if (m_rbUpdate->isChecked())
-        shellOpen(kUpdatePage);
+        openAddress(kUpdatePage, this);
     accept();
 }
 

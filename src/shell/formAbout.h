@@ -15,6 +15,9 @@ public:
     explicit TfrmAbout(QWidget *parent = nullptr);
 
     QString shownVersion() const;
+    // Hands an address or a file to the desktop; when that fails the user
+    // is told `Cannot open "PATH".`. Also the quick tour's opener.
+    static bool openAddress(const QString &address, QWidget *parent);
 
 public Q_SLOTS:
     void FormShow();

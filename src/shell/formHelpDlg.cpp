@@ -36,7 +36,7 @@ void TfrmHelpDlg::ok()
         const QString page = programFolder() + QStringLiteral("Help/default.html");
         // A missing page is told, not handed to the desktop to fail quietly.
         if (QFileInfo(page).isFile())
-            shellOpen(page);
+            TfrmAbout::openAddress(page, this);
         else
             dialogs::error(QStringLiteral("Cannot open \"%1\".").arg(page), this);
     }

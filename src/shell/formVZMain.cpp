@@ -34,7 +34,9 @@
 #include "printpage/PictureDrop.h"
 #include "printpage/formPrint.h"
 #include "printpage/formPrintTS.h"
+#include "shell/FormTour.h"
 #include "shell/ShellPrintHost.h"
+#include "shell/ShellTourActions.h"
 #include "shell/Startup.h"
 #include "shell/TipsPanel.h"
 #include "shell/formHelpDlg.h"
@@ -426,7 +428,14 @@ void TfrmVZMain::Timer1Timer()
     runReported([this] { CheckForCatalogUpdate(); });
     if (m_state.restarting)
         return;
-    // The quick tour comes with the tour window.
+    // The start-up tour; with "local" the store is not asked.
+    runReported([this] {
+        if (!m_state.usedRegistry)
+            return;
+        TfrmTour *tour = newTourWindow(*this);
+        if (!tour->startupTourDecision(m_state.programFolder))
+            delete tour;
+    });
     runReported([this] { m_tips->loadTipsOnce(m_state.programFolder + QStringLiteral("tips.dat")); });
 }
 
@@ -591,7 +600,32 @@ void TfrmVZMain::btnpreviewClick()
     Q_EMIT commandRun(QStringLiteral("btnpreview"));
     m_clipPanel->ClipBoardToEffects(0);
 }
-void TfrmVZMain::btnTourClick() { Q_EMIT commandRun(QStringLiteral("btnTour")); }
+void TfrmVZMain::btnTourClick()
+{
+    Q_EMIT commandRun(QStringLiteral("btnTour"));
+    startTour();
+}
+
+void TfrmVZMain::startTour()
+{
+    // Both side panels out, as the tour talks about them; the tips stay
+    // where the rotation left them.
+    m_btnTipsHide->setChecked(true);
+    m_btnclipHide->setChecked(true);
+    m_pnlhideTip->setExpanded(true);
+    m_pnlHideClipart->setExpanded(true);
+    TfrmTour *tour = newTourWindow(*this);
+    const QString file = dialogs::openFileName(this, QStringLiteral("Open a Quick Tour"),
+                                               m_state.programFolder + QStringLiteral("Tours"),
+                                               QStringLiteral("VZ Tour (*.tor)"));
+    if (file.isEmpty()) {
+        tour->close();
+        return;
+    }
+    tour->show();
+    tour->loadTour(file);
+    tour->placeAtTop();
+}
 void TfrmVZMain::btnHelpClick()
 {
     Q_EMIT commandRun(QStringLiteral("btnHelp"));

@@ -52,6 +52,7 @@ public:
     TfrmPrintTS *printOptions() const { return m_printOptions; }
     AlphabetPage *alphabetPage() const { return m_alphabetPage; }
     MixMatchPage *mixMatchPage() const { return m_mixPage; }
+    ClipartPage *clipartPage() const { return m_clipartPage; }
     ClipboardPanel *clipboardPanel() const { return m_clipPanel; }
     ImageExchange *imageExchange() const { return m_exchange; }
     TEnlargedView *enlargedView() const { return m_enlargedView; }
@@ -82,6 +83,8 @@ public Q_SLOTS:
     void ClearallClipboards();
     void btnpreviewClick();
     void btnTourClick();
+    // A tour chosen in the Tours folder, in a new tour window.
+    void startTour();
     void btnHelpClick();
     void RunCatalogUpdate();
 

@@ -130,6 +130,7 @@ private Q_SLOTS:
     void movingPreviewLooksLikeSettled_data();
     void movingPreviewLooksLikeSettled();
     void emptyImageRaises();
+    void nonModalThenModal();
 
 private:
     void open(TEnlargedView &view, const QImage &image);
@@ -602,6 +603,49 @@ void TestFormEnlarge::emptyImageRaises()
     QVERIFY_THROWS_EXCEPTION(ImageError, view.imgMain());
     QVERIFY(view.isVisible());
     view.btnCancelClick();
+}
+
+void TestFormEnlarge::nonModalThenModal()
+{
+    TEnlargedView view(m_host.get());
+    const QImage first = colourful(60, 40, 1);
+    view.RasterMode();
+    view.imgMain().setBitmap(first);
+    view.showNonModal();
+    QVERIFY(view.isVisible());
+    QVERIFY(!view.isModal());
+    QVERIFY(view.isShownNonModal());
+    click(view, "btnColor");
+    slider(view, "tbHue")->setValue(110);
+    click(view, "btnApply");
+    QCOMPARE(view.Fimgset().Bitmap(), with(first, Effect::Hue, 110));
+
+    // A modal opening hides the non-modal one and starts afresh on its own image.
+    const QImage second = colourful(50, 30, 2);
+    bool checked = false;
+    QTimer::singleShot(0, &view, [&] {
+        checked = true;
+        QVERIFY(view.isModal());
+        QVERIFY(view.isVisible());
+        QVERIFY(!view.isShownNonModal());
+        QVERIFY(!view.findChild<QWidget *>("pnlHue")->isVisible());
+        QCOMPARE(view.Fimgset().Bitmap(), second);
+        click(view, "btnCancel");
+    });
+    QCOMPARE(view.showForRaster(second), int(QDialog::Rejected));
+    QVERIFY(checked);
+    QVERIFY(!view.isVisible());
+
+    // Showing again without blocking while up starts afresh too.
+    view.RasterMode();
+    view.imgMain().setBitmap(first);
+    view.showNonModal();
+    click(view, "btnFlip");
+    view.RasterMode();
+    view.imgMain().setBitmap(second);
+    view.showNonModal();
+    QCOMPARE(view.Fimgset().Bitmap(), second);
+    QVERIFY(view.isShownNonModal());
 }
 
 QTEST_MAIN(TestFormEnlarge)

@@ -266,7 +266,8 @@ void TestMainWindow::keyMap()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, command);
-    // The help box answers Cancel; Open's and Save's choosers are cancelled.
+    // The help box answers Cancel; Open's and Save's choosers and the tour
+    // chooser are cancelled.
     TfrmBaseDlg::setModalHook([](TfrmBaseDlg &dlg) { dlg.fcImageBtn1()->click(); });
     DialogResponder responder;
     auto unhook = qScopeGuard([] { TfrmBaseDlg::setModalHook({}); });
