@@ -77,7 +77,9 @@ void TestInstall::initTestCase()
                                              | QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
     m_stage = m_box->path("stage");
     m_prefix = m_stage + QStringLiteral("/usr");
-    m_program = m_prefix + QLatin1Char('/') + QStringLiteral(VZ_INSTALL_PROGRAM_DIR) + QLatin1Char('/');
+    // A folder given as an absolute path stands outside the prefix.
+    const QString dir = QStringLiteral(VZ_INSTALL_PROGRAM_DIR);
+    m_program = (dir.startsWith(QLatin1Char('/')) ? m_stage : m_prefix + QLatin1Char('/')) + dir + QLatin1Char('/');
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DESTDIR"), m_stage);
     int code = 0;
