@@ -10,7 +10,7 @@ PACKAGES="
   libjpeg62-turbo-dev libbenchmark-dev
   cups printer-driver-cups-pdf poppler-utils
   clang libclang-rt-14-dev
-  xvfb xauth xclip imagemagick libmagickcore-6.q16-6-extra libwmf-bin
+  xvfb xauth xclip imagemagick libmagickcore-6.q16-6-extra libwmf-bin desktop-file-utils
   fonts-liberation2 fonts-dejavu-core
   openclipart-svg fonts-lobster fonts-lobstertwo fonts-dustin fonts-beteckna fonts-breip
   fonts-humor-sans fonts-comic-neue fonts-blankenburg fonts-femkeklaver fonts-urw-base35

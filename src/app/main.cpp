@@ -12,6 +12,8 @@ int main(int argc, char **argv)
     vz::VzApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Vellozine Ririraz"));
     app.setOrganizationName(QStringLiteral("Corvanta"));
+    // Ties the windows to the menu entry (vellozine.desktop) and its icon.
+    app.setDesktopFileName(QStringLiteral("vellozine"));
 
     int code = 0;
     {

@@ -4,9 +4,14 @@
 #include "Clipart.h"
 #include "ComingSoon.h"
 #include "Guidance.h"
+#include "Layouts.h"
 #include "Lists.h"
 #include "SvgArt.h"
 #include "Writers.h"
+
+#include "printpage/LayoutFile.h"
+#include "printpage/PageGeometry.h"
+#include "printpage/TextBoxRender.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -116,6 +121,12 @@ static int generate(const QStringList &args)
             return 1;
         }
     }
+    // The demo pages are made of the alphabets and clip-art written above.
+    if (only.isEmpty() || only == QLatin1String("layouts")) {
+        log << "page layouts:\n";
+        if (!generateLayouts(out, characters, out + QStringLiteral("PageLayout"), log))
+            return 1;
+    }
     log << "vzdatagen: " << alphabets.alphabets << " alphabets (" << alphabets.letters << " letters), " << clips.sets
         << " clip-art sets (" << clips.pictures << " pictures in each tree, " << clips.vector << " of them WMF, "
         << clips.skipped << " skipped), " << tips << " tips, " << tours << " tours in " << timer.elapsed() / 1000.0
@@ -186,6 +197,37 @@ static int sheet(const QStringList &args)
     return out.save(args.at(0)) ? 0 : 1;
 }
 
+// page FILE.VZL OUT.png : a layout file drawn as the page shows it, 800 pixels
+// high, for looking the demo pages over.
+static int page(const QStringList &args)
+{
+    if (args.size() != 2)
+        return 2;
+    QFile f(args.at(0));
+    if (!f.open(QIODevice::ReadOnly))
+        return 1;
+    const vz::DecodedLayout d = vz::decodeLayout(f.readAll(), 96);
+    if (d.status != vz::DecodedLayout::Status::Ok) {
+        std::fprintf(stderr, "vzdatagen: %s\n", qPrintable(vz::layoutStatusMessage(d)));
+        return 1;
+    }
+    const vz::PrinterPage printer = vz::printerPageFor(
+        QPageSize(QPageSize::A4), d.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, 600);
+    const auto g = vz::computePageGeometry(printer, QSize(), QSize(4000, 820));
+    QImage out(g->page.size(), QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    for (const vz::DecodedPicture &pic : d.pictures)
+        if (const auto r = vz::layoutPictureRect(pic, g->ppiX, g->ppiY))
+            pic.picture.draw(p, *r);
+    for (const vz::TextBoxData &box : d.boxes) {
+        const vz::TextBoxPicture t = vz::renderTextBoxPicture(box, 96);
+        t.picture.draw(p, t.frame);
+    }
+    p.end();
+    return out.save(args.at(1)) ? 0 : 1;
+}
+
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -197,6 +239,8 @@ int main(int argc, char **argv)
         return survey(args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("sheet"))
         return sheet(args.mid(1));
+    if (!args.isEmpty() && args.first() == QLatin1String("page"))
+        return page(args.mid(1));
     if (!args.isEmpty() && args.first() == QLatin1String("generate")) {
         try {
             return generate(args.mid(1));
@@ -206,7 +250,8 @@ int main(int argc, char **argv)
         }
     }
     std::fputs("usage: vzdatagen generate OUT LISTS FONTS CLIPART CHARACTERS [STAMP]\n"
-               "       vzdatagen survey DIR...   (lists candidate pictures: status, time, name, words)\n",
+               "       vzdatagen survey DIR...   (lists candidate pictures: status, time, name, words)\n"
+               "       vzdatagen page FILE.VZL OUT.png   (draws a layout file's page, 800 pixels high)\n",
                stderr);
     return 2;
 }
