@@ -111,8 +111,23 @@ bool hasCurves(const QPainterPath &path)
     return false;
 }
 
+// Adds a closed piece to a polygon that is filled with the winding rule:
+// later pieces hang on the first one's start by a seam walked there and
+// back, which adds nothing to the winding anywhere.
+void addPiece(QPolygonF &out, const QPointF *pts, qsizetype n)
+{
+    const bool first = out.isEmpty();
+    const QPointF anchor = first ? pts[0] : out.front();
+    out.reserve(out.size() + n + 2);
+    for (qsizetype i = 0; i < n; ++i)
+        out.append(pts[i]);
+    out.append(pts[0]);
+    if (!first)
+        out.append(anchor);
+}
+
 // The outline a mitred pen of half width `h` paints along a closed
-// polygon, added to `out` for a winding fill. Each edge contributes a band
+// polygon, added to `out` (see addPiece). Each edge contributes a band
 // between its two offsets, cut where it meets the next band: at the corner
 // bisector where the join stays within the edges beside it, else square at
 // the corner, with the miter wedge added on its own. Every piece winds the
@@ -120,9 +135,9 @@ bool hasCurves(const QPainterPath &path)
 // concave and self-crossing shapes alike, at a fraction of its edges. False,
 // with `out` untouched, for a corner beyond the miter limit or one that
 // turns right back: the stroker handles those.
-bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPainterPath &out)
+bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPolygonF &out)
 {
-    QPolygonF poly;
+    QVarLengthArray<QPointF, 64> poly;
     poly.reserve(in.size());
     for (const QPointF &pt : in)
         if (poly.isEmpty() || pt != poly.back())
@@ -142,6 +157,7 @@ bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPainterPat
         bool square;    // the bands end square here, the wedge apart
     };
     QVarLengthArray<Corner, 64> c(n);
+    const double limit2 = miterLimit * miterLimit;
     QPointF e1 = poly[0] - poly[n - 1];
     double l1 = std::sqrt(e1.x() * e1.x() + e1.y() * e1.y());
     for (qsizetype i = 0; i < n; ++i) {
@@ -153,7 +169,8 @@ bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPainterPat
         k.n1 = QPointF(-e1.y() / l1, e1.x() / l1);
         k.n2 = QPointF(-e2.y() / l2, e2.x() / l2);
         const double cosTurn = k.n1.x() * k.n2.x() + k.n1.y() * k.n2.y();
-        if (!(1 + cosTurn > 1e-9) || !(std::sqrt(2 / (1 + cosTurn)) <= miterLimit))
+        // The miter is 1 / cos(turn / 2) half widths long.
+        if (!(1 + cosTurn > 1e-9) || !(2 <= limit2 * (1 + cosTurn)))
             return false;
         k.miter = (k.n1 + k.n2) * (h / (1 + cosTurn));
         const double cross = k.n1.x() * k.n2.y() - k.n1.y() * k.n2.x();
@@ -185,23 +202,21 @@ bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPainterPat
     for (qsizetype i = 0; i < n && first < 0; ++i)
         if (c[i].square)
             first = i;
-    QPolygonF piece;
+    QVarLengthArray<QPointF, 128> piece;
     if (first < 0) {
-        // One ring: the left offsets forward, the right ones back.
+        // One ring: the left offsets forward, then the right ones back.
         piece.resize(n);
         for (qsizetype i = 0; i < n; ++i)
             piece[i] = poly[i] + c[i].miter;
-        out.addPolygon(piece);
-        out.closeSubpath();
+        addPiece(out, piece.data(), n);
         for (qsizetype i = 0; i < n; ++i)
             piece[i] = poly[n - 1 - i] - c[n - 1 - i].miter;
-        out.addPolygon(piece);
-        out.closeSubpath();
+        addPiece(out, piece.data(), n);
         return true;
     }
     // Runs of bands from one square corner to the next, each closed across
     // its square ends, and the wedges of the square corners.
-    QPolygonF back;
+    QVarLengthArray<QPointF, 64> back;
     for (qsizetype s = first, done = 0; done < n;) {
         piece.clear();
         back.clear();
@@ -217,10 +232,9 @@ bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPainterPat
         }
         piece.append(poly[i] + c[i].n1 * h);
         piece.append(poly[i] - c[i].n1 * h);
-        std::reverse(back.begin(), back.end());
-        piece += back;
-        out.addPolygon(piece);
-        out.closeSubpath();
+        for (qsizetype j = back.size(); j-- > 0;)
+            piece.append(back[j]);
+        addPiece(out, piece.data(), piece.size());
         s = i;
     }
     for (qsizetype i = 0; i < n; ++i) {
@@ -228,13 +242,10 @@ bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPainterPat
         if (!k.square)
             continue;
         // Wound as the bands are: against the edge on its left side.
-        piece.clear();
-        if (k.left)
-            piece << poly[i] << poly[i] + k.n1 * h << poly[i] + k.miter << poly[i] + k.n2 * h;
-        else
-            piece << poly[i] << poly[i] - k.n2 * h << poly[i] - k.miter << poly[i] - k.n1 * h;
-        out.addPolygon(piece);
-        out.closeSubpath();
+        const QPointF b = poly[i];
+        const QPointF wedge[4] = {b, k.left ? b + k.n1 * h : b - k.n2 * h, k.left ? b + k.miter : b - k.miter,
+                                  k.left ? b + k.n2 * h : b - k.n1 * h};
+        addPiece(out, wedge, 4);
     }
     return true;
 }
@@ -304,6 +315,7 @@ struct EmfPlusPlayer::Impl
     QTransform flatXf;
     QPainterPath flat;
     QTransform applied;
+    QPolygonF ringBuffer, figureBuffer; // reused by outlines filled as rings
     bool ended = false;
     int primitives = 0;
     QRectF drawnRect;
@@ -543,9 +555,8 @@ struct EmfPlusPlayer::Impl
             return false;
         const double h = pen.widthF() / 2;
         const int n = path.elementCount();
-        QPainterPath rings;
-        rings.setFillRule(Qt::WindingFill);
-        QPolygonF figure;
+        ringBuffer.clear();
+        QPolygonF &figure = figureBuffer;
         for (int i = 0; i < n;) {
             figure.clear();
             int k = i;
@@ -556,14 +567,23 @@ struct EmfPlusPlayer::Impl
             if (k < n && path.elementAt(k).type != QPainterPath::MoveToElement)
                 return false; // curves are flattened first
             // Only figures that come back to their start: the others have caps.
-            if (figure.size() < 4 || figure.front() != figure.back() || !mitredOutline(figure, h, pen.miterLimit(), rings))
+            if (figure.size() < 4 || figure.front() != figure.back()
+                || !mitredOutline(figure, h, pen.miterLimit(), ringBuffer))
                 return false;
             i = k;
         }
-        if (rings.isEmpty())
+        if (ringBuffer.isEmpty())
             return false;
-        p.fillPath(rings, pen.brush());
+        fillWinding(ringBuffer, pen.brush());
         return true;
+    }
+
+    // One polygon filled with the winding rule, no outline.
+    void fillWinding(const QPolygonF &poly, const QBrush &brush)
+    {
+        p.setPen(Qt::NoPen);
+        p.setBrush(brush);
+        p.drawPolygon(poly, Qt::WindingFill);
     }
 
     void stroke(const QPainterPath &path, quint32 penId, bool objectPath = false)
@@ -680,7 +700,7 @@ struct EmfPlusPlayer::Impl
             noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
             return;
         }
-        // A wide mitred solid outline of convex shapes is filled as rings:
+        // A wide mitred solid outline of closed shapes is filled as rings:
         // Qt's stroker builds a far more complex outline for the same pixels.
         const bool mitred = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
         // A flat box turns back on itself, where the stroker's miter limit
@@ -710,18 +730,17 @@ struct EmfPlusPlayer::Impl
             return;
         }
         if (pen.style() == Qt::SolidLine && pen.widthF() > 0 && mitred && (closed || rects)) {
-            QPainterPath rings;
-            rings.setFillRule(Qt::WindingFill);
+            ringBuffer.clear();
             bool ok = true;
             const double h = pen.widthF() / 2;
             if (rects)
                 for (qsizetype i = 0; ok && i < rects->size(); ++i)
-                    ok = mitredOutline(QPolygonF(rects->at(i)), h, pen.miterLimit(), rings);
+                    ok = mitredOutline(QPolygonF(rects->at(i)), h, pen.miterLimit(), ringBuffer);
             else
-                ok = mitredOutline(poly, h, pen.miterLimit(), rings);
+                ok = mitredOutline(poly, h, pen.miterLimit(), ringBuffer);
             if (ok) {
                 prepare();
-                p.fillPath(rings, pen.brush());
+                fillWinding(ringBuffer, pen.brush());
                 noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
                 return;
             }
