@@ -313,9 +313,9 @@ struct EmfPlusPlayer::Impl
     const QPainterPath *flatSource = nullptr;
     quint64 flatGeneration = 0;
     QTransform flatXf;
-    QPainterPath flat;
+    QList<QPolygonF> flat;
     QTransform applied;
-    QPolygonF ringBuffer, figureBuffer; // reused by outlines filled as rings
+    QPolygonF ringBuffer; // reused by outlines filled as rings
     bool ended = false;
     int primitives = 0;
     QRectF drawnRect;
@@ -482,22 +482,29 @@ struct EmfPlusPlayer::Impl
 
     // A path's curves flattened in device pixels. The last object path is
     // kept: files fill and then outline the same path.
-    const QPainterPath &flattened(const QPainterPath &path, const QTransform &dt, bool objectPath)
+    const QList<QPolygonF> &flattened(const QPainterPath &path, const QTransform &dt, bool objectPath)
     {
         if (objectPath && flatSource == &path && flatGeneration == generation && flatXf == dt)
             return flat;
-        QPainterPath out;
-        out.setFillRule(path.fillRule());
-        for (const QPolygonF &poly : path.toSubpathPolygons(dt)) {
-            out.addPolygon(poly);
-            if (poly.size() > 2 && poly.first() == poly.last())
-                out.closeSubpath();
-        }
-        flat = std::move(out);
+        flat = path.toSubpathPolygons(dt);
         flatSource = objectPath ? &path : nullptr;
         flatGeneration = generation;
         flatXf = dt;
         return flat;
+    }
+
+    // Flattened figures as a path again; those that come back to their
+    // start are closed.
+    static QPainterPath pathOf(const QList<QPolygonF> &figures, Qt::FillRule rule)
+    {
+        QPainterPath out;
+        out.setFillRule(rule);
+        for (const QPolygonF &poly : figures) {
+            out.addPolygon(poly);
+            if (poly.size() > 2 && poly.first() == poly.last())
+                out.closeSubpath();
+        }
+        return out;
     }
 
     void fill(const QPainterPath &path, const QBrush &brush, bool objectPath = false)
@@ -513,8 +520,15 @@ struct EmfPlusPlayer::Impl
         prepare();
         if (brush.style() == Qt::SolidPattern && hasCurves(path)) {
             // Flattened in device pixels, so drawn without a transform.
+            const QList<QPolygonF> &figures = flattened(path, t * orig, objectPath);
             p.setWorldTransform(QTransform());
-            p.fillPath(flattened(path, t * orig, objectPath), brush);
+            if (figures.size() == 1) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(brush);
+                p.drawPolygon(figures.front(), path.fillRule());
+            } else {
+                p.fillPath(pathOf(figures, path.fillRule()), brush);
+            }
             p.setWorldTransform(applied);
         } else {
             p.fillPath(path, brush);
@@ -548,29 +562,18 @@ struct EmfPlusPlayer::Impl
     // A solid mitred outline of closed straight figures filled as rings
     // (see mitredOutline); false, with nothing drawn, when some figure is open
     // or not one the rings cover exactly.
-    bool fillMitredRings(const QPainterPath &path, const QPen &pen)
+    bool fillMitredRings(const QList<QPolygonF> &figures, const QPen &pen)
     {
         const bool mitred = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
         if (pen.style() != Qt::SolidLine || !(pen.widthF() > 0) || !mitred)
             return false;
         const double h = pen.widthF() / 2;
-        const int n = path.elementCount();
         ringBuffer.clear();
-        QPolygonF &figure = figureBuffer;
-        for (int i = 0; i < n;) {
-            figure.clear();
-            int k = i;
-            for (; k < n && (k == i || path.elementAt(k).type == QPainterPath::LineToElement); ++k) {
-                const QPainterPath::Element &e = path.elementAt(k);
-                figure.append(QPointF(e.x, e.y));
-            }
-            if (k < n && path.elementAt(k).type != QPainterPath::MoveToElement)
-                return false; // curves are flattened first
+        for (const QPolygonF &figure : figures) {
             // Only figures that come back to their start: the others have caps.
             if (figure.size() < 4 || figure.front() != figure.back()
                 || !mitredOutline(figure, h, pen.miterLimit(), ringBuffer))
                 return false;
-            i = k;
         }
         if (ringBuffer.isEmpty())
             return false;
@@ -609,7 +612,7 @@ struct EmfPlusPlayer::Impl
             // Qt's stroker offsets each curve piece by piece, many times slower
             // than stroking the curve flattened in device pixels.
             const QTransform dt = t * orig;
-            const QPainterPath &flat = flattened(path, dt, objectPath);
+            const QList<QPolygonF> &flat = flattened(path, dt, objectPath);
             if (conformal(dt)) {
                 // The same pen in device pixels, its brush kept in place.
                 QPen devicePen = pen;
@@ -621,14 +624,18 @@ struct EmfPlusPlayer::Impl
                 }
                 p.setWorldTransform(QTransform());
                 if (!fillMitredRings(flat, devicePen))
-                    p.strokePath(flat, devicePen);
+                    p.strokePath(pathOf(flat, path.fillRule()), devicePen);
                 p.setWorldTransform(applied);
             } else {
                 // A stretched pen: the flattened curve goes back to world
                 // coordinates, where the pen has its shape.
-                const QPainterPath back = dt.inverted().map(flat);
-                if (!fillMitredRings(back, pen))
-                    p.strokePath(back, pen);
+                const QTransform back = dt.inverted();
+                QList<QPolygonF> figures;
+                figures.reserve(flat.size());
+                for (const QPolygonF &poly : flat)
+                    figures.append(back.map(poly));
+                if (!fillMitredRings(figures, pen))
+                    p.strokePath(pathOf(figures, path.fillRule()), pen);
             }
         } else {
             p.strokePath(path, pen);
