@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QTextLayout>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
@@ -90,6 +91,18 @@ QPainterPath piePath(const QRectF &r, double start, double sweep, bool pie)
     return path;
 }
 
+// Whether `t` keeps shapes (turns, mirrors and scales alike in x and y):
+// then a pen is the same pen in device pixels.
+bool conformal(const QTransform &t)
+{
+    if (t.type() == QTransform::TxProject)
+        return false;
+    const double a = t.m11(), b = t.m12(), c = t.m21(), d = t.m22();
+    const double s1 = a * a + b * b, s2 = c * c + d * d;
+    const double eps = 1e-9 * std::max(s1, s2);
+    return std::abs(s1 - s2) <= eps && std::abs(a * c + b * d) <= eps;
+}
+
 bool hasCurves(const QPainterPath &path)
 {
     for (int i = 0, n = path.elementCount(); i < n; ++i)
@@ -98,14 +111,33 @@ bool hasCurves(const QPainterPath &path)
     return false;
 }
 
-// The outline a mitred pen of half width `h` paints around a convex
-// polygon: the polygon moved out by `h` plus the polygon moved in by `h`,
-// reversed, for a winding fill. Empty when the shape is not one this
-// covers exactly (concave, self-crossing, corners sharper than the miter
-// limit, or too small for the inner edge to survive).
-bool mitredRing(const QPolygonF &in, double h, double miterLimit, QPolygonF &outer, QPolygonF &inner)
+// Adds a closed piece to a polygon that is filled with the winding rule:
+// later pieces hang on the first one's start by a seam walked there and
+// back, which adds nothing to the winding anywhere.
+void addPiece(QPolygonF &out, const QPointF *pts, qsizetype n)
 {
-    QPolygonF poly;
+    const bool first = out.isEmpty();
+    const QPointF anchor = first ? pts[0] : out.front();
+    out.reserve(out.size() + n + 2);
+    for (qsizetype i = 0; i < n; ++i)
+        out.append(pts[i]);
+    out.append(pts[0]);
+    if (!first)
+        out.append(anchor);
+}
+
+// The outline a mitred pen of half width `h` paints along a closed
+// polygon, added to `out` (see addPiece). Each edge contributes a band
+// between its two offsets, cut where it meets the next band: at the corner
+// bisector where the join stays within the edges beside it, else square at
+// the corner, with the miter wedge added on its own. Every piece winds the
+// same way, so the fill is their union, which is the stroker's outline for
+// concave and self-crossing shapes alike, at a fraction of its edges. False,
+// with `out` untouched, for a corner beyond the miter limit or one that
+// turns right back: the stroker handles those.
+bool mitredOutline(const QPolygonF &in, double h, double miterLimit, QPolygonF &out)
+{
+    QVarLengthArray<QPointF, 64> poly;
     poly.reserve(in.size());
     for (const QPointF &pt : in)
         if (poly.isEmpty() || pt != poly.back())
@@ -113,43 +145,108 @@ bool mitredRing(const QPolygonF &in, double h, double miterLimit, QPolygonF &out
     while (poly.size() > 1 && poly.front() == poly.back())
         poly.removeLast();
     const qsizetype n = poly.size();
-    if (n < 3 || n > 4096 || !(h > 0))
+    if (n < 3 || n > 65536 || !(h > 0) || !std::isfinite(h))
         return false;
-    double turn = 0;
-    int sign = 0;
-    outer.resize(n);
-    inner.resize(n);
+    struct Corner
+    {
+        QPointF n1, n2; // unit normals left of the edges before and after
+        QPointF miter;  // from the corner to where the left offsets meet
+        double reach;   // how far along its edges the cut at the bisector reaches
+        double length;  // of the edge after
+        bool left;      // the miter wedge is on the left
+        bool square;    // the bands end square here, the wedge apart
+    };
+    QVarLengthArray<Corner, 64> c(n);
+    const double limit2 = miterLimit * miterLimit;
+    QPointF e1 = poly[0] - poly[n - 1];
+    double l1 = std::sqrt(e1.x() * e1.x() + e1.y() * e1.y());
     for (qsizetype i = 0; i < n; ++i) {
-        const QPointF a = poly[(i + n - 1) % n], b = poly[i], c = poly[(i + 1) % n];
-        const QPointF e1 = b - a, e2 = c - b;
-        const double l1 = std::hypot(e1.x(), e1.y()), l2 = std::hypot(e2.x(), e2.y());
-        const double cross = e1.x() * e2.y() - e1.y() * e2.x();
-        const int sg = cross > 0 ? 1 : cross < 0 ? -1 : 0;
-        if (sg == 0 || (sign != 0 && sg != sign) || !(l1 > 0) || !(l2 > 0))
+        const QPointF e2 = poly[i + 1 < n ? i + 1 : 0] - poly[i];
+        const double l2 = std::sqrt(e2.x() * e2.x() + e2.y() * e2.y());
+        if (!(l1 > 0) || !(l2 > 0) || !std::isfinite(l1) || !std::isfinite(l2))
             return false;
-        sign = sg;
-        turn += std::atan2(cross, e1.x() * e2.x() + e1.y() * e2.y());
-        // Unit normals to the left of each edge, and the miter between them.
-        const QPointF n1(-e1.y() / l1, e1.x() / l1), n2(-e2.y() / l2, e2.x() / l2);
-        const double dot = n1.x() * n2.x() + n1.y() * n2.y();
-        if (!(1 + dot > 1e-9))
+        Corner &k = c[i];
+        k.n1 = QPointF(-e1.y() / l1, e1.x() / l1);
+        k.n2 = QPointF(-e2.y() / l2, e2.x() / l2);
+        const double cosTurn = k.n1.x() * k.n2.x() + k.n1.y() * k.n2.y();
+        // The miter is 1 / cos(turn / 2) half widths long.
+        if (!(1 + cosTurn > 1e-9) || !(2 <= limit2 * (1 + cosTurn)))
             return false;
-        const QPointF m = (n1 + n2) * (h / (1 + dot));
-        const double ratio = std::hypot(m.x(), m.y()) / h;
-        if (!(ratio <= std::min(miterLimit, 1.9)))
-            return false;
-        // Left is inside for a counter-clockwise turn (y down: sign > 0).
-        outer[i] = sign > 0 ? b - m : b + m;
-        inner[i] = sign > 0 ? b + m : b - m;
+        k.miter = (k.n1 + k.n2) * (h / (1 + cosTurn));
+        const double cross = k.n1.x() * k.n2.y() - k.n1.y() * k.n2.x();
+        // Turning towards the left normal puts the wedge on the right.
+        k.left = cross < 0;
+        const double tanHalf = std::sqrt(std::max(0.0, 1 - cosTurn) / (1 + cosTurn));
+        k.reach = h * std::max(std::abs(cross), tanHalf);
+        k.length = l2;
+        k.square = false;
+        e1 = e2;
+        l1 = l2;
     }
-    if (std::abs(std::abs(turn) - 2 * M_PI) > 1e-6)
-        return false; // winds more than once
+    // A cut at the bisector may not pass the next corner's: where two would,
+    // the farther reaching corner is cut square instead.
     for (qsizetype i = 0; i < n; ++i) {
-        const QPointF e = poly[(i + 1) % n] - poly[i], f = inner[(i + 1) % n] - inner[i];
-        if (!(e.x() * f.x() + e.y() * f.y() > 0))
-            return false; // the inner edge turned over
+        Corner &a = c[i], &b = c[i + 1 < n ? i + 1 : 0];
+        if (a.length >= a.reach + b.reach)
+            continue;
+        Corner &far = a.reach >= b.reach ? a : b;
+        far.square = true;
+        far.reach = 0;
+        if (a.length < a.reach + b.reach) {
+            Corner &other = &far == &a ? b : a;
+            other.square = true;
+            other.reach = 0;
+        }
     }
-    std::reverse(inner.begin(), inner.end());
+    qsizetype first = -1;
+    for (qsizetype i = 0; i < n && first < 0; ++i)
+        if (c[i].square)
+            first = i;
+    QVarLengthArray<QPointF, 128> piece;
+    if (first < 0) {
+        // One ring: the left offsets forward, then the right ones back.
+        piece.resize(n);
+        for (qsizetype i = 0; i < n; ++i)
+            piece[i] = poly[i] + c[i].miter;
+        addPiece(out, piece.data(), n);
+        for (qsizetype i = 0; i < n; ++i)
+            piece[i] = poly[n - 1 - i] - c[n - 1 - i].miter;
+        addPiece(out, piece.data(), n);
+        return true;
+    }
+    // Runs of bands from one square corner to the next, each closed across
+    // its square ends, and the wedges of the square corners.
+    QVarLengthArray<QPointF, 64> back;
+    for (qsizetype s = first, done = 0; done < n;) {
+        piece.clear();
+        back.clear();
+        piece.append(poly[s] + c[s].n2 * h);
+        back.append(poly[s] - c[s].n2 * h);
+        qsizetype i = s + 1 < n ? s + 1 : 0;
+        ++done;
+        while (!c[i].square) {
+            piece.append(poly[i] + c[i].miter);
+            back.append(poly[i] - c[i].miter);
+            i = i + 1 < n ? i + 1 : 0;
+            ++done;
+        }
+        piece.append(poly[i] + c[i].n1 * h);
+        piece.append(poly[i] - c[i].n1 * h);
+        for (qsizetype j = back.size(); j-- > 0;)
+            piece.append(back[j]);
+        addPiece(out, piece.data(), piece.size());
+        s = i;
+    }
+    for (qsizetype i = 0; i < n; ++i) {
+        const Corner &k = c[i];
+        if (!k.square)
+            continue;
+        // Wound as the bands are: against the edge on its left side.
+        const QPointF b = poly[i];
+        const QPointF wedge[4] = {b, k.left ? b + k.n1 * h : b - k.n2 * h, k.left ? b + k.miter : b - k.miter,
+                                  k.left ? b + k.n2 * h : b - k.n1 * h};
+        addPiece(out, wedge, 4);
+    }
     return true;
 }
 
@@ -216,8 +313,9 @@ struct EmfPlusPlayer::Impl
     const QPainterPath *flatSource = nullptr;
     quint64 flatGeneration = 0;
     QTransform flatXf;
-    QPainterPath flat;
+    QList<QPolygonF> flat;
     QTransform applied;
+    QPolygonF ringBuffer; // reused by outlines filled as rings
     bool ended = false;
     int primitives = 0;
     QRectF drawnRect;
@@ -384,22 +482,29 @@ struct EmfPlusPlayer::Impl
 
     // A path's curves flattened in device pixels. The last object path is
     // kept: files fill and then outline the same path.
-    const QPainterPath &flattened(const QPainterPath &path, const QTransform &dt, bool objectPath)
+    const QList<QPolygonF> &flattened(const QPainterPath &path, const QTransform &dt, bool objectPath)
     {
         if (objectPath && flatSource == &path && flatGeneration == generation && flatXf == dt)
             return flat;
-        QPainterPath out;
-        out.setFillRule(path.fillRule());
-        for (const QPolygonF &poly : path.toSubpathPolygons(dt)) {
-            out.addPolygon(poly);
-            if (poly.size() > 2 && poly.first() == poly.last())
-                out.closeSubpath();
-        }
-        flat = std::move(out);
+        flat = path.toSubpathPolygons(dt);
         flatSource = objectPath ? &path : nullptr;
         flatGeneration = generation;
         flatXf = dt;
         return flat;
+    }
+
+    // Flattened figures as a path again; those that come back to their
+    // start are closed.
+    static QPainterPath pathOf(const QList<QPolygonF> &figures, Qt::FillRule rule)
+    {
+        QPainterPath out;
+        out.setFillRule(rule);
+        for (const QPolygonF &poly : figures) {
+            out.addPolygon(poly);
+            if (poly.size() > 2 && poly.first() == poly.last())
+                out.closeSubpath();
+        }
+        return out;
     }
 
     void fill(const QPainterPath &path, const QBrush &brush, bool objectPath = false)
@@ -414,8 +519,16 @@ struct EmfPlusPlayer::Impl
         }
         prepare();
         if (brush.style() == Qt::SolidPattern && hasCurves(path)) {
-            p.setWorldTransform(orig);
-            p.fillPath(flattened(path, t * orig, objectPath), brush);
+            // Flattened in device pixels, so drawn without a transform.
+            const QList<QPolygonF> &figures = flattened(path, t * orig, objectPath);
+            p.setWorldTransform(QTransform());
+            if (figures.size() == 1) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(brush);
+                p.drawPolygon(figures.front(), path.fillRule());
+            } else {
+                p.fillPath(pathOf(figures, path.fillRule()), brush);
+            }
             p.setWorldTransform(applied);
         } else {
             p.fillPath(path, brush);
@@ -446,6 +559,36 @@ struct EmfPlusPlayer::Impl
         return true;
     }
 
+    // A solid mitred outline of closed straight figures filled as rings
+    // (see mitredOutline); false, with nothing drawn, when some figure is open
+    // or not one the rings cover exactly.
+    bool fillMitredRings(const QList<QPolygonF> &figures, const QPen &pen)
+    {
+        const bool mitred = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
+        if (pen.style() != Qt::SolidLine || !(pen.widthF() > 0) || !mitred)
+            return false;
+        const double h = pen.widthF() / 2;
+        ringBuffer.clear();
+        for (const QPolygonF &figure : figures) {
+            // Only figures that come back to their start: the others have caps.
+            if (figure.size() < 4 || figure.front() != figure.back()
+                || !mitredOutline(figure, h, pen.miterLimit(), ringBuffer))
+                return false;
+        }
+        if (ringBuffer.isEmpty())
+            return false;
+        fillWinding(ringBuffer, pen.brush());
+        return true;
+    }
+
+    // One polygon filled with the winding rule, no outline.
+    void fillWinding(const QPolygonF &poly, const QBrush &brush)
+    {
+        p.setPen(Qt::NoPen);
+        p.setBrush(brush);
+        p.drawPolygon(poly, Qt::WindingFill);
+    }
+
     void stroke(const QPainterPath &path, quint32 penId, bool objectPath = false)
     {
         QPen pen;
@@ -468,11 +611,32 @@ struct EmfPlusPlayer::Impl
         if (pen.widthF() > 0 && hasCurves(path)) {
             // Qt's stroker offsets each curve piece by piece, many times slower
             // than stroking the curve flattened in device pixels.
-            QPen devicePen = pen;
-            devicePen.setWidthF(pen.widthF() * std::sqrt(std::abs(t.determinant())));
-            p.setWorldTransform(orig);
-            p.strokePath(flattened(path, t * orig, objectPath), devicePen);
-            p.setWorldTransform(applied);
+            const QTransform dt = t * orig;
+            const QList<QPolygonF> &flat = flattened(path, dt, objectPath);
+            if (conformal(dt)) {
+                // The same pen in device pixels, its brush kept in place.
+                QPen devicePen = pen;
+                devicePen.setWidthF(pen.widthF() * std::sqrt(std::abs(dt.determinant())));
+                QBrush brush = pen.brush();
+                if (brush.style() != Qt::SolidPattern) {
+                    brush.setTransform(brush.transform() * dt);
+                    devicePen.setBrush(brush);
+                }
+                p.setWorldTransform(QTransform());
+                if (!fillMitredRings(flat, devicePen))
+                    p.strokePath(pathOf(flat, path.fillRule()), devicePen);
+                p.setWorldTransform(applied);
+            } else {
+                // A stretched pen: the flattened curve goes back to world
+                // coordinates, where the pen has its shape.
+                const QTransform back = dt.inverted();
+                QList<QPolygonF> figures;
+                figures.reserve(flat.size());
+                for (const QPolygonF &poly : flat)
+                    figures.append(back.map(poly));
+                if (!fillMitredRings(figures, pen))
+                    p.strokePath(pathOf(figures, path.fillRule()), pen);
+            }
         } else {
             p.strokePath(path, pen);
         }
@@ -543,7 +707,7 @@ struct EmfPlusPlayer::Impl
             noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
             return;
         }
-        // A wide mitred solid outline of convex shapes is filled as rings:
+        // A wide mitred solid outline of closed shapes is filled as rings:
         // Qt's stroker builds a far more complex outline for the same pixels.
         const bool mitred = pen.joinStyle() == Qt::MiterJoin || pen.joinStyle() == Qt::SvgMiterJoin;
         // A flat box turns back on itself, where the stroker's miter limit
@@ -573,29 +737,17 @@ struct EmfPlusPlayer::Impl
             return;
         }
         if (pen.style() == Qt::SolidLine && pen.widthF() > 0 && mitred && (closed || rects)) {
-            QPainterPath rings;
-            rings.setFillRule(Qt::WindingFill);
-            QPolygonF outer, inner;
+            ringBuffer.clear();
             bool ok = true;
             const double h = pen.widthF() / 2;
-            auto add = [&](const QPolygonF &shape) {
-                if (ok && mitredRing(shape, h, pen.miterLimit(), outer, inner)) {
-                    rings.addPolygon(outer);
-                    rings.closeSubpath();
-                    rings.addPolygon(inner);
-                    rings.closeSubpath();
-                } else {
-                    ok = false;
-                }
-            };
             if (rects)
-                for (const QRectF &r : *rects)
-                    add(QPolygonF(r));
+                for (qsizetype i = 0; ok && i < rects->size(); ++i)
+                    ok = mitredOutline(QPolygonF(rects->at(i)), h, pen.miterLimit(), ringBuffer);
             else
-                add(poly);
+                ok = mitredOutline(poly, h, pen.miterLimit(), ringBuffer);
             if (ok) {
                 prepare();
-                p.fillPath(rings, pen.brush());
+                fillWinding(ringBuffer, pen.brush());
                 noteDrawn(dev.adjusted(-grow, -grow, grow, grow));
                 return;
             }

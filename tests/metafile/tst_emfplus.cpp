@@ -111,6 +111,7 @@ private slots:
     void dashedPen();
     void straightOutlines_data();
     void straightOutlines();
+    void callerTransform();
     void continuedObject();
     void nestedMetafiles();
     void damaged_data();
@@ -624,11 +625,12 @@ void TestEmfPlus::dashedPen()
     QVERIFY(runs(2) > runs(1));
 }
 
-// Rectangle and polygon outlines take shortcuts past Qt's stroker (bands,
-// filled rings); each must paint what the stroker paints for the same pen.
+// Rectangle, polygon and closed curve outlines take shortcuts past Qt's
+// stroker (bands, filled rings); each must paint what the stroker paints
+// for the same pen.
 void TestEmfPlus::straightOutlines_data()
 {
-    QTest::addColumn<int>("shape"); // 0 boxes, 1 closed polygon, 2 open polyline
+    QTest::addColumn<int>("shape"); // 0 boxes, 1 closed polygon, 2 open polyline, 3 closed Bezier path, 4 open one
     QTest::addColumn<QPolygonF>("points");
     QTest::addColumn<double>("width");
     QTest::addColumn<QTransform>("world");
@@ -654,6 +656,22 @@ void TestEmfPlus::straightOutlines_data()
     QTest::newRow("thick pen on small square") << 1 << thin << 30.0 << plain << false;
     QTest::newRow("open polyline") << 2 << concave << 10.0 << plain << false;
     QTest::newRow("thin pen") << 1 << hexagon << 0.5 << plain << false;
+    // Curves: a round blob, one with cusps where its pieces meet (miters
+    // that reach past the short flattened edges) and one crossing itself.
+    const QPolygonF blob{QPointF(100, 30), QPointF(150, 30), QPointF(170, 80), QPointF(170, 100), QPointF(170, 150),
+                         QPointF(120, 170), QPointF(100, 170), QPointF(50, 170), QPointF(30, 120), QPointF(30, 100),
+                         QPointF(30, 50), QPointF(60, 30), QPointF(100, 30)};
+    const QPolygonF cusps{QPointF(100, 20), QPointF(110, 60), QPointF(140, 90), QPointF(180, 100), QPointF(140, 110),
+                          QPointF(110, 140), QPointF(100, 180), QPointF(90, 140), QPointF(60, 110), QPointF(20, 100),
+                          QPointF(60, 90), QPointF(90, 60), QPointF(100, 20)};
+    const QPolygonF crossing{QPointF(30, 40), QPointF(120, 40), QPointF(170, 160), QPointF(100, 160),
+                             QPointF(40, 160), QPointF(80, 40), QPointF(30, 40)};
+    QTest::newRow("curve hard") << 3 << blob << 10.0 << plain << false;
+    QTest::newRow("curve smooth stretched") << 3 << blob << 8.0 << stretched << true;
+    QTest::newRow("curve with cusps") << 3 << cusps << 9.0 << plain << false;
+    QTest::newRow("curve with cusps smooth turned") << 3 << cusps << 14.0 << turned << true;
+    QTest::newRow("curve crossing itself") << 3 << crossing << 11.0 << plain << false;
+    QTest::newRow("open curve") << 4 << QPolygonF(cusps.mid(0, 10)) << 9.0 << plain << false;
 }
 
 void TestEmfPlus::straightOutlines()
@@ -678,6 +696,18 @@ void TestEmfPlus::straightOutlines()
             path.addRect(r);
         }
         b.plus(rec::DrawRects, 1, rects);
+    } else if (shape >= 3) {
+        std::vector<QPointF> pts(points.begin(), points.end());
+        std::vector<quint8> types(pts.size(), 3);
+        types.front() = 0;
+        path.moveTo(points[0]);
+        for (qsizetype i = 1; i + 2 < points.size(); i += 3)
+            path.cubicTo(points[i], points[i + 1], points[i + 2]);
+        if (shape == 3) {
+            types.back() |= 0x80;
+            path.closeSubpath();
+        }
+        b.object(2, K::Path, ep::path(pts, types)).plus(rec::DrawPath, 2, Bytes().u32(1));
     } else {
         Bytes pts;
         pts.u32(quint32(points.size()));
@@ -712,6 +742,39 @@ void TestEmfPlus::straightOutlines()
     }
     QVERIFY(ink > 50);
     QVERIFY2(differ <= ink / 25 + 8, qPrintable(QStringLiteral("%1 of %2 pixels differ").arg(differ).arg(ink)));
+}
+
+void TestEmfPlus::callerTransform()
+{
+    // Curves are flattened in device pixels: a picture drawn through a
+    // painter that is already moved and scaled lands where it would when
+    // drawn straight into the same place.
+    std::vector<QPointF> pts{{100, 30}, {150, 30}, {170, 80}, {170, 100}, {170, 150}, {120, 170}, {100, 170},
+                             {50, 170}, {30, 120}, {30, 100}, {30, 50}, {60, 30}, {100, 30}};
+    std::vector<quint8> types(pts.size(), 3);
+    types.front() = 0;
+    types.back() |= 0x80;
+    EmfPlusBuilder b;
+    b.object(1, K::Pen, ep::pen(12, Red)).object(2, K::Path, ep::path(pts, types));
+    b.plus(rec::FillPath, 0x8000 | 2, Bytes().u32(Blue)).plus(rec::DrawPath, 2, Bytes().u32(1));
+    const auto doc = EmfDocument::parse(b.build());
+    QVERIFY(doc);
+    auto draw = [&](bool moved) {
+        QImage img(200, 200, QImage::Format_RGB32);
+        img.fill(White);
+        QPainter p(&img);
+        if (moved) {
+            p.translate(60, 30);
+            p.scale(0.5, 0.5);
+            playEmf(*doc, p, QRectF(0, 0, 200, 200));
+        } else {
+            playEmf(*doc, p, QRectF(60, 30, 100, 100));
+        }
+        return img;
+    };
+    const QImage want = draw(false), got = draw(true);
+    QCOMPARE(inkBounds(got, 20), inkBounds(want, 20));
+    QVERIFY(vztest::differingShare(got, want, 64) < 0.005);
 }
 
 void TestEmfPlus::continuedObject()
