@@ -17,7 +17,6 @@
 #include "lettering/WordRenderer.h"
 #include "platform/SystemClipboard.h"
 #include "printpage/formPrint.h"
-#include "shell/AppState.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -169,7 +168,7 @@ void ImageExchange::CopyClipart()
     if (shown.isNull())
         return;
     WaitCursor wait;
-    const QString &file = m_p.state->clipartMetafilePath;
+    const QString file = m_p.clipartMetafilePath ? *m_p.clipartMetafilePath : QString();
     // A WMF goes from its file, as other programs take it; when that file is
     // gone, the picture on show is copied instead. An invalid file raises
     // and leaves the clipboard alone.

@@ -11,7 +11,6 @@ class QWidget;
 
 namespace vz {
 
-struct AppState;
 class AlphabetPage;
 class CharacterMap;
 class ClipboardPanel;
@@ -38,7 +37,8 @@ public:
     // What the commands work on; the main window owns all of it.
     struct Pages
     {
-        AppState *state = nullptr;
+        // The clip-art page's last metafile file (the main window's state).
+        const QString *clipartMetafilePath = nullptr;
         CharacterMap *characters = nullptr;
         AlphabetPage *alphabets = nullptr;
         MixMatchPage *mixMatch = nullptr;

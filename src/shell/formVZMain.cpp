@@ -177,7 +177,7 @@ TfrmVZMain::TfrmVZMain(const QStringList &args, QWidget *parent)
     m_print->setHost(m_printHost);
     m_clipPanel->setPrintPage([this] { return m_print->isShowing(); },
                               [this](const QList<Picture> &pictures) { m_print->placePictures(pictures); });
-    m_exchange = new ImageExchange({&m_state, m_characters, m_alphabetPage, m_mixPage, m_clipartPage->mainImage(),
+    m_exchange = new ImageExchange({&m_state.clipartMetafilePath, m_characters, m_alphabetPage, m_mixPage, m_clipartPage->mainImage(),
                                     m_clipPanel, m_print, this},
                                    this);
     // The size dialog is the last of the windows made at start.
