@@ -88,6 +88,7 @@ private Q_SLOTS:
     void openFlagByAnswer();
     void saveFlagByAnswer_data();
     void saveFlagByAnswer();
+    void layoutThroughToolbarSetsTheFlag();
     void saveClipartTypes_data();
     void saveClipartTypes();
     void saveRenderedResult_data();
@@ -333,6 +334,32 @@ void TestImageExchange::saveFlagByAnswer()
 }
 
 // ---- Save: what is written under which name ----------------------------------
+
+// With the page's own Save and Open behind the choosers: a written layout
+// marks the page saved, and a page opened from a file starts unchanged.
+void TestImageExchange::layoutThroughToolbarSetsTheFlag()
+{
+    TfrmPrint *print = m_f->w().printPage();
+    print->model().placePicture(Picture::fromImage(lettertest::solid(40, 40, Qt::red)), PlaceSource::Clipboard);
+    QVERIFY(pageChanged());
+    const QString file = m_f->box.path("page.VZL");
+    m_responder->queueChoice(0);
+    m_responder->queueFileName(file);
+    m_f->click("btnSave");
+    QVERIFY(QFileInfo(file).isFile());
+    QVERIFY(!pageChanged());
+
+    print->model().placePicture(Picture::fromImage(lettertest::solid(30, 30, Qt::blue)), PlaceSource::Clipboard);
+    QVERIFY(pageChanged());
+    m_responder->clear();
+    m_responder->queueResult(MsgResult::No); // Open: don't save
+    m_responder->queueChoice(0);
+    m_responder->queueFileName(file);
+    m_responder->queueResult(MsgResult::No); // the load's Clear: don't save
+    m_f->click("btnOpen");
+    QCOMPARE(print->model().pictures().size(), 1);
+    QVERIFY(!pageChanged());
+}
 
 void TestImageExchange::saveClipartTypes_data()
 {
