@@ -1,33 +1,19 @@
 #pragma once
 
-#include "common/formBaseDlg.h"
-
-class QRadioButton;
+#include "clipboards/ChooseDlg.h"
 
 namespace vz {
 
 // "Open ?": a page layout or an image file.
-class TfrmOpenchoosedlg : public TfrmBaseDlg
+class TfrmOpenchoosedlg : public TChooseDlg
 {
     Q_OBJECT
 public:
-    enum Choice { kLayout = 0, kImage = 1 };
-
     explicit TfrmOpenchoosedlg(QWidget *parent = nullptr);
 
-    QRadioButton *radioButton1() const { return m_rbLayout; }
-    QRadioButton *radioButton2() const { return m_rbImage; }
-    // The choice the radio buttons show now.
-    Choice choice() const;
-
-    // Makes the chooser, shows it modally and frees it, through the dialogs
-    // facade. Returns a Choice, or -1 for Cancel.
-    static int ask(QWidget *parent);
+    static int ask(QWidget *parent) { return askWith<TfrmOpenchoosedlg>(parent); }
+    static QString caption() { return QStringLiteral("Open ?"); }
     static QStringList choiceTexts();
-
-private:
-    QRadioButton *m_rbLayout;
-    QRadioButton *m_rbImage;
 };
 
 } // namespace vz
