@@ -1,6 +1,7 @@
 #include "common/formBaseDlg.h"
 
 #include "common/AlignLayout.h"
+#include "common/ModalHook.h"
 #include "common/Palette.h"
 #include "common/SmallWidgets.h"
 
@@ -65,15 +66,7 @@ TfrmBaseDlg::TfrmBaseDlg(QWidget *parent)
 
 int TfrmBaseDlg::runModal()
 {
-    if (ModalHook hook = modalHook()) {
-        setModal(true);
-        show();
-        hook(*this);
-        if (isVisible())
-            reject();
-        return result();
-    }
-    return exec();
+    return runModalDialog(*this, modalHook());
 }
 
 void TfrmBaseDlg::setModalHook(ModalHook hook) { modalHook() = std::move(hook); }

@@ -1,6 +1,7 @@
 #include "printpage/formPrintTS.h"
 
 #include "common/Dialogs.h"
+#include "common/ModalHook.h"
 #include "common/ScaleForm.h"
 #include "platform/Registry.h"
 
@@ -171,15 +172,7 @@ void TfrmPrintTS::LoadPrintOptions()
 int TfrmPrintTS::runModal()
 {
     LoadPrintOptions();
-    if (ModalHook hook = modalHook()) {
-        setModal(true);
-        show();
-        hook(*this);
-        if (isVisible())
-            reject();
-        return result();
-    }
-    return exec();
+    return runModalDialog(*this, modalHook());
 }
 
 void TfrmPrintTS::boxClicked(int group, int tag)

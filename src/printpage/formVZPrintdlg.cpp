@@ -1,5 +1,6 @@
 #include "printpage/formVZPrintdlg.h"
 
+#include "common/ModalHook.h"
 #include "common/Palette.h"
 #include "common/ScaleForm.h"
 #include "common/SmallWidgets.h"
@@ -132,15 +133,7 @@ void TfrmVZPrintdlg::setModalHook(ModalHook hook) { modalHook() = std::move(hook
 
 int TfrmVZPrintdlg::runModal()
 {
-    if (ModalHook hook = modalHook()) {
-        setModal(true);
-        show();
-        hook(*this);
-        if (isVisible())
-            reject();
-        return result();
-    }
-    return exec();
+    return runModalDialog(*this, modalHook());
 }
 
 QString TfrmVZPrintdlg::printerNameText() const { return m_printerName->text(); }
