@@ -36,6 +36,7 @@ struct PdfInfo
 {
     int pages = 0;
     QSizeF pageSize; // points
+    QString title;
 };
 
 inline PdfInfo pdfInfo(const QString &file)
@@ -51,6 +52,9 @@ inline PdfInfo pdfInfo(const QString &file)
                           .match(out);
     if (size.hasMatch())
         info.pageSize = QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble());
+    const auto title = QRegularExpression(QStringLiteral("^Title:\\s+(.*)$"), QRegularExpression::MultilineOption).match(out);
+    if (title.hasMatch())
+        info.title = title.captured(1).trimmed();
     return info;
 }
 

@@ -7,6 +7,7 @@
 #include "pdftestutils.h"
 
 #include "printpage/PrintDevice.h"
+#include "printpage/PrinterPrintDevice.h"
 
 #include <QPainter>
 #include <QPrinter>
@@ -18,17 +19,6 @@ Q_DECLARE_METATYPE(vz::PrintType)
 Q_DECLARE_METATYPE(vz::PrintStyle)
 
 namespace {
-
-// The printer as the print dialog drives it: the job named before painting,
-// an error state at the end reported as a printing-system error.
-vz::PainterPrintDevice::Hooks printerHooks(QPrinter &printer)
-{
-    return {[&printer](const QString &title) { printer.setDocName(title); },
-            [&printer] {
-                if (printer.printerState() == QPrinter::Error)
-                    throw vz::PrintError::jobRefused();
-            }};
-}
 
 QString describe(const QRectF &r)
 {
@@ -147,7 +137,9 @@ void TestCupsPrint::page()
             printer.setPageSize(QPageSize(QPageSize::A4));
             printer.setPageOrientation(QPageLayout::Portrait);
             origin = printer.pageLayout().paintRect(QPageLayout::Inch).topLeft();
-            vz::PainterPrintDevice device(&printer, printerHooks(printer));
+            // The print page's own device for a printer: the job named,
+            // a printer in its error state raised.
+            vz::PrinterPrintDevice device(printer);
             dpi = device.dpiX();
             s = vz::pagePrintScale(device, pdftest::kPanelHeight);
             QList<vz::PagePicture> pictures = pdftest::pagePictures();
@@ -163,6 +155,9 @@ void TestCupsPrint::page()
 
     const pdftest::PdfInfo info = pdftest::pdfInfo(pdf);
     QCOMPARE(info.pages, 1);
+    // The job's name becomes the PDF's title (cups-pdf keeps PostScript's
+    // brackets around it).
+    QVERIFY2(info.title.contains(QStringLiteral("Vellozine")), qPrintable(info.title));
     QVERIFY2(qAbs(info.pageSize.width() - 595) <= 1 && qAbs(info.pageSize.height() - 842) <= 1,
              qPrintable(QStringLiteral("%1 x %2 pt").arg(info.pageSize.width()).arg(info.pageSize.height())));
 
