@@ -3,6 +3,8 @@
 #include "common/Fitting.h"
 #include "printpage/PageCommands.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace vz {
@@ -300,12 +302,17 @@ QList<PageObjectId> PageModel::textBoxes() const
 
 QList<PageObjectId> PageModel::stackingOrder() const
 {
+    // Looked up by a set: a page of thousands of pictures asks for this on
+    // every change.
+    QSet<PageObjectId> boxIds;
+    boxIds.reserve(m_textBoxes.size());
+    for (const PageObject &o : m_textBoxes)
+        boxIds.insert(o.id);
     QList<PageObjectId> order;
     QList<PageObjectId> boxes;
     order.reserve(m_stack.size());
     for (PageObjectId id : m_stack) {
-        const PageObject *o = object(id);
-        if (o && o->isTextBox())
+        if (boxIds.contains(id))
             boxes.append(id);
         else
             order.append(id);

@@ -525,9 +525,17 @@ void TfrmPrint::objectChanged(PageObjectId id)
 
 void TfrmPrint::restack()
 {
-    for (PageObjectId id : m_model->stackingOrder())
-        if (QWidget *w = m_controls.value(id))
+    // A raise costs as much as the page has controls: raise only from the
+    // first place where the order differs from the one shown, so a picture
+    // added on top costs one raise rather than one per picture.
+    const QList<PageObjectId> order = m_model->stackingOrder();
+    qsizetype same = 0;
+    while (same < order.size() && same < m_shownStack.size() && order[same] == m_shownStack[same])
+        ++same;
+    for (qsizetype i = same; i < order.size(); ++i)
+        if (QWidget *w = m_controls.value(order[i]))
             w->raise();
+    m_shownStack = order;
     m_handle->raise();
 }
 

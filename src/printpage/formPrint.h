@@ -187,6 +187,8 @@ private:
     bool m_screenWidthSet = false;
     std::unique_ptr<PageModel> m_model;
     QHash<PageObjectId, QWidget *> m_controls;
+    // The stacking order the controls show (restack raises from where it differs).
+    QList<PageObjectId> m_shownStack;
     PageObjectId m_selected = kNoObject;
     RectChange m_nextChange = RectChange::Drag;
     TextBoxTool *m_text = nullptr;

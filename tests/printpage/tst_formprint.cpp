@@ -376,6 +376,18 @@ void TestFormPrint::bringToFrontKeepsPrintOrder()
     QCOMPARE(kids.last(), f.page.stretchHandle());
     f.page.undo();
     QCOMPARE(f.model().stackingOrder().last(), second);
+    // The controls follow every change of the order, also a picture put
+    // back in the middle by an undo.
+    const PageObjectId third = f.place(bitmap(70, 70));
+    f.page.selectObject(second);
+    f.page.DeleteImage();
+    QVERIFY(!f.model().contains(second));
+    f.page.undo();
+    QCOMPARE(f.model().stackingOrder(), (QList<PageObjectId>{first, second, third}));
+    const QObjectList after = f.page.pnlPage()->children();
+    QVERIFY(after.indexOf(f.page.control(first)) < after.indexOf(f.page.control(second)));
+    QVERIFY(after.indexOf(f.page.control(second)) < after.indexOf(f.page.control(third)));
+    QCOMPARE(after.last(), f.page.stretchHandle());
 }
 
 void TestFormPrint::copyBitmapAndMetafile()

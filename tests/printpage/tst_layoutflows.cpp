@@ -185,6 +185,7 @@ private slots:
     void landscapeFileWithoutAPrinter();
     void smallerPageScalesPictures();
     void failedSaveKeepsTheOldFile();
+    void tooManyPicturesRefused();
     void menuItemsAndCtrlS_data();
     void menuItemsAndCtrlS();
 };
@@ -694,6 +695,21 @@ void TestLayoutFlows::failedSaveKeepsTheOldFile()
     f.dialogs.queueResult(MsgResult::Yes);
     QVERIFY(f.page.SavePage());
     QCOMPARE(decodeLayout(readAll(path), 96).status, DecodedLayout::Status::Ok);
+}
+
+// A count past 4500 would read back as a marker: such a page is refused
+// whole, with the reason, and nothing is written.
+void TestLayoutFlows::tooManyPicturesRefused()
+{
+    FlowFixture f;
+    const Picture dot = bitmap(4, 4);
+    for (int i = 0; i <= kMaxLayoutPictures; ++i)
+        f.put(dot, QRect(i % 100, i / 100, 4, 4));
+    f.dialogs.queueFileName(f.layoutPath(QStringLiteral("many.VZL")));
+    QVERIFY(!f.page.SavePage());
+    QCOMPARE(f.dialogs.messages(), QStringList{"This page has too many pictures to be saved."});
+    QVERIFY(!QFileInfo::exists(f.layoutPath(QStringLiteral("many.VZL"))));
+    QCOMPARE(WaitCursor::depth(), 0);
 }
 
 void TestLayoutFlows::menuItemsAndCtrlS_data()
