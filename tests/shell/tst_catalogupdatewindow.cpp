@@ -199,6 +199,15 @@ void TestCatalogUpdateWindow::absentValueRunsTwice()
     QCOMPARE(storedFlag()->dword, 0u);
 }
 
+namespace {
+// The start-up tour's step writes RunTour the first time it runs.
+bool runTourStored()
+{
+    RegistryKey reg(RegRoot::LocalMachine);
+    return reg.openKey(kSettingsKey, false) && reg.valueExists(QStringLiteral("RunTour"));
+}
+} // namespace
+
 void TestCatalogUpdateWindow::threeMarkersRestartOnce()
 {
     {
@@ -223,6 +232,9 @@ void TestCatalogUpdateWindow::threeMarkersRestartOnce()
         QCOMPARE(restartArguments(), args);
         QVERIFY(w.state().restarting);
         QCOMPARE(storedFlag()->dword, 1u);
+        // A run that is about to restart skips the start-up tour: it does
+        // not even ask the store for RunTour.
+        QVERIFY(!runTourStored());
         // The window closes once the run is over.
         QTRY_VERIFY(!w.isVisible());
     }
@@ -241,6 +253,7 @@ void TestCatalogUpdateWindow::threeMarkersRestartOnce()
     QVERIFY(!restartRequested());
     QVERIFY(!again.state().restarting);
     QCOMPARE(storedFlag()->dword, 0u);
+    QVERIFY(runTourStored());
 }
 
 void TestCatalogUpdateWindow::ctrlRFromClipartPage()
