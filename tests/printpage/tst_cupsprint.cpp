@@ -6,7 +6,10 @@
 #include "CupsServer.h"
 #include "pdftestutils.h"
 
+#include "common/Dialogs.h"
 #include "printpage/PrintDevice.h"
+#include "printpage/TextBoxTool.h"
+#include "printpage/formPrint.h"
 #include "printpage/PrinterPrintDevice.h"
 
 #include <QPainter>
@@ -37,6 +40,7 @@ private slots:
     void plainPage();
     void page_data();
     void page();
+    void printPageWindow();
 
 private:
     // Prints what `paint` draws on the queue "PDF" and returns the PDF file
@@ -184,6 +188,63 @@ void TestCupsPrint::page()
         QCOMPARE(pdftest::darkPixels(img, outer) - pdftest::darkPixels(img, near), 0);
         // The border: dark pixels on the box's edge band that are not text.
         QVERIFY2(pdftest::darkPixels(img, near) - pdftest::darkPixels(img, inner) > want.width(), qPrintable(box));
+    }
+}
+
+// The same page on the print page itself, printed by its Print command
+// onto the real queue: pictures where the page's scale puts them, the text
+// boxes printed and taken off again.
+void TestCupsPrint::printPageWindow()
+{
+    double s = 0;
+    int dpi = 0;
+    QPointF origin;
+    int picturesAfter = -1;
+    QStringList messages;
+    QString pdf;
+    QVERIFY(printJob(
+        [&](QPrinter &printer) {
+            printer.setPrinterName(QStringLiteral("PDF"));
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            printer.setPageOrientation(QPageLayout::Portrait);
+            origin = printer.pageLayout().paintRect(QPageLayout::Inch).topLeft();
+            vz::DialogResponder responder;
+            vz::TfrmPrint page;
+            page.resize(900, 1200);
+            page.show();
+            page.setPrinter(&printer);
+            const auto &colours = pdftest::colourPictures();
+            const QList<vz::PagePicture> pictures = pdftest::pagePictures();
+            for (int i = 0; i < colours.size(); ++i)
+                page.model().appendPictureAt(pictures[i].picture, pictures[i].rect);
+            for (const vz::TextBoxData &box : pdftest::textBoxes())
+                page.textTool()->appendTextBox(box);
+            dpi = printer.resolution();
+            s = double(printer.pageLayout().paintRectPixels(dpi).height()) / page.pnlPage()->height();
+            page.PrintPage();
+            picturesAfter = int(page.model().pictures().size());
+            messages = responder.messages();
+        },
+        &pdf));
+    QCOMPARE(messages, QStringList{"Printing Completed!  For more printing options click the Retry button."});
+    QCOMPARE(picturesAfter, 3);
+    const pdftest::PdfInfo info = pdftest::pdfInfo(pdf);
+    QCOMPARE(info.pages, 1);
+    QVERIFY2(info.title.contains(QStringLiteral("Vellozine")), qPrintable(info.title));
+
+    constexpr int renderDpi = 150;
+    const double tolerance = 1.5 / 25.4 * renderDpi;
+    const QImage img = pdftest::renderPage(pdf, renderDpi);
+    QVERIFY(!img.isNull());
+    for (const auto &c : pdftest::colourPictures()) {
+        const QRectF want = pdftest::expectedOnRender(c.rect, s, dpi, origin, renderDpi);
+        const QRectF got = pdftest::colourBox(img, c.colour);
+        QVERIFY2(!got.isEmpty() && pdftest::edgeDistance(got, want) <= tolerance,
+                 qPrintable(QStringLiteral("%1 at %2, expected %3").arg(QLatin1String(c.name), describe(got), describe(want))));
+    }
+    for (const vz::TextBoxData &box : pdftest::textBoxes()) {
+        const QRect want = pdftest::expectedOnRender(box.bounds, s, dpi, origin, renderDpi).toRect();
+        QVERIFY2(pdftest::darkPixels(img, want) > 50, qPrintable(box.text));
     }
 }
 
