@@ -28,6 +28,33 @@ QString describe(const QRectF &r)
     return QStringLiteral("(%1, %2, %3 x %4)").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
 }
 
+constexpr int kRenderDpi = 150;
+
+// What every printed test page must show: one A4 page titled by the job,
+// each colour at the printable origin plus its edges' printer pixels
+// (round(edge * s) / dpi) within 1.5 mm. `rendered` gets the page at
+// kRenderDpi for further checks.
+void checkPrintedPage(const QString &pdf, double s, int dpi, QPointF origin, QImage *rendered)
+{
+    const pdftest::PdfInfo info = pdftest::pdfInfo(pdf);
+    QCOMPARE(info.pages, 1);
+    // The job's name becomes the PDF's title (cups-pdf keeps PostScript's
+    // brackets around it).
+    QVERIFY2(info.title.contains(QStringLiteral("Vellozine")), qPrintable(info.title));
+    QVERIFY2(qAbs(info.pageSize.width() - 595) <= 1 && qAbs(info.pageSize.height() - 842) <= 1,
+             qPrintable(QStringLiteral("%1 x %2 pt").arg(info.pageSize.width()).arg(info.pageSize.height())));
+
+    const double tolerance = 1.5 / 25.4 * kRenderDpi; // 1.5 mm
+    *rendered = pdftest::renderPage(pdf, kRenderDpi);
+    QVERIFY(!rendered->isNull());
+    for (const auto &c : pdftest::colourPictures()) {
+        const QRectF want = pdftest::expectedOnRender(c.rect, s, dpi, origin, kRenderDpi);
+        const QRectF got = pdftest::colourBox(*rendered, c.colour);
+        QVERIFY2(!got.isEmpty() && pdftest::edgeDistance(got, want) <= tolerance,
+                 qPrintable(QStringLiteral("%1 at %2, expected %3").arg(QLatin1String(c.name), describe(got), describe(want))));
+    }
+}
+
 } // namespace
 
 class TestCupsPrint : public QObject
@@ -157,28 +184,14 @@ void TestCupsPrint::page()
     QCOMPARE(result.status, vz::PagePrintResult::Status::Printed);
     QCOMPARE(result.printed, 5);
 
-    const pdftest::PdfInfo info = pdftest::pdfInfo(pdf);
-    QCOMPARE(info.pages, 1);
-    // The job's name becomes the PDF's title (cups-pdf keeps PostScript's
-    // brackets around it).
-    QVERIFY2(info.title.contains(QStringLiteral("Vellozine")), qPrintable(info.title));
-    QVERIFY2(qAbs(info.pageSize.width() - 595) <= 1 && qAbs(info.pageSize.height() - 842) <= 1,
-             qPrintable(QStringLiteral("%1 x %2 pt").arg(info.pageSize.width()).arg(info.pageSize.height())));
-
-    constexpr int renderDpi = 150;
-    const double tolerance = 1.5 / 25.4 * renderDpi; // 1.5 mm
-    const QImage img = pdftest::renderPage(pdf, renderDpi);
-    QVERIFY(!img.isNull());
-    for (const auto &c : pdftest::colourPictures()) {
-        const QRectF want = pdftest::expectedOnRender(c.rect, s, dpi, origin, renderDpi);
-        const QRectF got = pdftest::colourBox(img, c.colour);
-        QVERIFY2(!got.isEmpty() && pdftest::edgeDistance(got, want) <= tolerance,
-                 qPrintable(QStringLiteral("%1 at %2, expected %3").arg(QLatin1String(c.name), describe(got), describe(want))));
-    }
-    const double mm = renderDpi / 25.4;
+    QImage img;
+    checkPrintedPage(pdf, s, dpi, origin, &img);
+    if (QTest::currentTestFailed())
+        return;
+    const double mm = kRenderDpi / 25.4;
     const QList<QRect> frames = pdftest::textBoxFrames();
     for (int i = 0; i < frames.size(); ++i) {
-        const QRect want = pdftest::expectedOnRender(frames[i], s, dpi, origin, renderDpi).toRect();
+        const QRect want = pdftest::expectedOnRender(frames[i], s, dpi, origin, kRenderDpi).toRect();
         const QString box = pdftest::textBoxes().at(i).text;
         // Text well inside the border, nothing dark in a band around the box.
         const QRect inner = want.adjusted(int(2 * mm), int(2 * mm), -int(2 * mm), -int(2 * mm));
@@ -228,22 +241,12 @@ void TestCupsPrint::printPageWindow()
         &pdf));
     QCOMPARE(messages, QStringList{"Printing Completed!  For more printing options click the Retry button."});
     QCOMPARE(picturesAfter, 3);
-    const pdftest::PdfInfo info = pdftest::pdfInfo(pdf);
-    QCOMPARE(info.pages, 1);
-    QVERIFY2(info.title.contains(QStringLiteral("Vellozine")), qPrintable(info.title));
-
-    constexpr int renderDpi = 150;
-    const double tolerance = 1.5 / 25.4 * renderDpi;
-    const QImage img = pdftest::renderPage(pdf, renderDpi);
-    QVERIFY(!img.isNull());
-    for (const auto &c : pdftest::colourPictures()) {
-        const QRectF want = pdftest::expectedOnRender(c.rect, s, dpi, origin, renderDpi);
-        const QRectF got = pdftest::colourBox(img, c.colour);
-        QVERIFY2(!got.isEmpty() && pdftest::edgeDistance(got, want) <= tolerance,
-                 qPrintable(QStringLiteral("%1 at %2, expected %3").arg(QLatin1String(c.name), describe(got), describe(want))));
-    }
+    QImage img;
+    checkPrintedPage(pdf, s, dpi, origin, &img);
+    if (QTest::currentTestFailed())
+        return;
     for (const vz::TextBoxData &box : pdftest::textBoxes()) {
-        const QRect want = pdftest::expectedOnRender(box.bounds, s, dpi, origin, renderDpi).toRect();
+        const QRect want = pdftest::expectedOnRender(box.bounds, s, dpi, origin, kRenderDpi).toRect();
         QVERIFY2(pdftest::darkPixels(img, want) > 50, qPrintable(box.text));
     }
 }
